@@ -1,0 +1,4 @@
+#include "Engine/Common/DevMenu.h"
+
+u8 devMenuOpen;
+u8 devMenuVisible;

@@ -1,0 +1,29 @@
+#include "tools/datakit/DataSet.h"
+
+#include <cstdio>
+
+#include "tools/datakit/Bytes.h"
+#include "tools/datakit/Wav.h"
+
+namespace datakit {
+
+namespace {
+
+bool Write(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
+{
+    if (WriteFile(dir + "/" + path, bytes))
+        return true;
+    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
+    return false;
+}
+
+} // namespace
+
+bool BuildDataSet(const std::string& dir)
+{
+    // The silent sound that start-up loads into sound slot 0: a tenth of a second of silence.
+    const std::vector<i16> silence(2205, 128);
+    return Write(dir, "Data/SFX/Global/Silent.wav", MakeWav(silence, 22050, 8, 1));
+}
+
+} // namespace datakit
