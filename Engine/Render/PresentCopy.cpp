@@ -13,19 +13,17 @@ template <int W, int H> void PresentCopySized(const u32* source, u32* destinatio
     memcpy(destination, source, sizeof(u32) * W * H);
 }
 
-// Each source pixel is written twice into the even output row and twice into the odd one; the
-// second destination runs one doubled row behind the first, and both skip a doubled row after
-// each source row.
+// Each source pixel is written twice into the even output row; the odd row (the second
+// destination, one doubled row behind the first) is a copy of the finished even row. Both skip a
+// doubled row after each source row.
 template <int W, int H> void PresentDoubleSized(const u32* source, u32* destination, u32* secondDestination)
 {
     for (int y = 0; y < H; ++y) {
         for (int x = 0; x < W; ++x) {
-            const u32 pixel = source[x];
-            destination[2 * x] = pixel;
-            destination[2 * x + 1] = pixel;
-            secondDestination[2 * x] = pixel;
-            secondDestination[2 * x + 1] = pixel;
+            const u64 pair = (u64)source[x] * 0x100000001ull;
+            memcpy(destination + 2 * x, &pair, sizeof(pair));
         }
+        memcpy(secondDestination, destination, sizeof(u32) * 2 * W);
         source += W;
         destination += 4 * W;
         secondDestination += 4 * W;
