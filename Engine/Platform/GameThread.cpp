@@ -3,7 +3,11 @@
 #include <cstring>
 
 #include "Engine/Common/DevMenu.h"
+#include "Engine/Platform/Config.h"
+#include "Engine/Platform/Controls.h"
+#include "Engine/Platform/Demo.h"
 #include "Engine/Platform/Input.h"
+#include "Engine/Platform/Pads.h"
 #include "Engine/Platform/Platform.h"
 #include "Engine/Platform/Shell.h"
 #include "Engine/Platform/Video.h"
@@ -39,6 +43,8 @@ int GameThread(void*)
 
 void GameSetup()
 {
+    SetDefaultBindings();
+    LoadConfig();
     RegisterStages();
     for (PlayerProgress& progress : playerProgress)
         progress = PlayerProgress{3, 0, 0};
@@ -119,6 +125,7 @@ void ServeHotkeys()
         musicMuted ^= 1;
     if (KeyPressed(KeyF8))
         sfxMuted ^= 1;
+    ServeDemoKeys();
 }
 
 void ShowFrozenFrame()
@@ -189,6 +196,8 @@ void RunTick()
 {
     --pendingTicks;
     PollKeyboard();
+    PollPads();
+    MapControls();
     LockFrameMutex(frameMutex);
     // A tick that finds the game ending does nothing more: shutdown may be under way.
     if (gameRunning) {

@@ -89,6 +89,42 @@ int ShowMessageBox(const char* text, const char* caption, u32 flags);
 // left alone (the wheel flags belong to the shell).
 void PollKeys(u8 active[128]);
 
+// ---- pads ----------------------------------------------------------------------------------------
+
+// One read of an XInput-class pad: the button word (XInput's bit values), the two triggers
+// (0-255) and the four stick axes (-32768..32767, up positive).
+struct XPadState {
+    u16 buttons;
+    u8 leftTrigger, rightTrigger;
+    i16 thumbLX, thumbLY, thumbRX, thumbRY;
+};
+
+// One read of a DirectInput-class pad: axes scaled to -1000..1000 (down and right positive), the
+// first point-of-view hat in hundredths of a degree clockwise from up (0xFFFFFFFF centred), and the
+// first 32 buttons (active when the high bit is set).
+struct DPadState {
+    i32 x, y, z, rx, ry;
+    u32 pov;
+    u8 buttons[32];
+};
+
+// Reads the XInput-class pad of user index 0-3; false when there is none.
+bool PollXPad(int user, XPadState* state);
+
+// Number of DirectInput-class pads found at start-up (at most 16).
+int DirectPadCount();
+
+enum DirectPadRead {
+    DirectPadOk,     // read into the record
+    DirectPadAbsent, // not connected now: its slots stay as they are, the next pad is read
+    DirectPadStop    // the device could not be read: no further pad is read this tick
+};
+DirectPadRead PollDirectPad(int index, DPadState* state);
+
+// Number of game controllers left out of the DirectInput pads because XInput serves them; the first
+// DirectInput pad takes this pad number.
+int XInputPadsExcluded();
+
 // ---- time and threads ----------------------------------------------------------------------------
 
 // The high-resolution counter and its frequency (false: there is no such counter).

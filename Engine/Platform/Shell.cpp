@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "Engine/Common/Debug.h"
+#include "Engine/Platform/Controls.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Platform/Input.h"
 #include "Engine/Platform/Platform.h"
@@ -74,6 +75,9 @@ bool InitPlatform()
     buttonStatesSize = buttonPlaneBytes;
     for (u32 i = 0; i < buttonPlaneBytes; ++i)
         buttonStates[i] = 0;
+
+    for (u32& mode : controlModes)
+        mode = ControlLive;
 
     frameMutex = CreateFrameMutex();
     if (!frameMutex) {

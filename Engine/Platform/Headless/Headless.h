@@ -23,6 +23,16 @@ void SetHasPerformanceCounter(bool has);
 void SetKey(int slot, bool down);
 void ReleaseAllKeys();
 
+// Pads reported by the pad calls; none at first. SetXPad with null unplugs user index 0-3.
+void SetXPad(int user, const XPadState* state);
+// count DirectInput-class pads (at most 16), at rest until set; excluded XInput pads.
+void SetDirectPads(int count, int excludedXInputPads);
+void SetDirectPad(int index, const DPadState& state);
+// What the next reads of a DirectInput-class pad report (DirectPadOk at first).
+void SetDirectPadRead(int index, DirectPadRead read);
+// How many times each DirectInput-class pad was read.
+int DirectPadReadCount(int index);
+
 // Answer given to every Yes/No box from now on (BoxAnswerNo at first); every box shown is logged.
 void SetBoxAnswer(int answer);
 struct ShownBox {

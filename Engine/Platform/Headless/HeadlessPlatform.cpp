@@ -20,6 +20,26 @@ u32 clientWidth, clientHeight;
 bool windowFullscreen, deviceLinear, cursorVisible = true;
 u32 sleptMs;
 
+struct ScriptedDirectPad {
+    DPadState state;
+    DirectPadRead read;
+    int readCount;
+};
+bool xpadPresent[4];
+XPadState xpads[4];
+ScriptedDirectPad directPads[16];
+int directPadCount, excludedXPads;
+
+void ResetPads()
+{
+    memset(xpadPresent, 0, sizeof(xpadPresent));
+    memset(xpads, 0, sizeof(xpads));
+    memset(directPads, 0, sizeof(directPads));
+    for (ScriptedDirectPad& pad : directPads)
+        pad.state.pov = 0xFFFFFFFF; // at rest: hat centred
+    directPadCount = excludedXPads = 0;
+}
+
 } // namespace
 
 struct PlatformThread {
@@ -61,6 +81,33 @@ bool DeviceLinear() { return deviceLinear; }
 bool CursorVisible() { return cursorVisible; }
 u32 SleptMs() { return sleptMs; }
 
+void SetXPad(int user, const XPadState* state)
+{
+    if (user < 0 || user >= 4)
+        return;
+    xpadPresent[user] = state != nullptr;
+    xpads[user] = state ? *state : XPadState{};
+}
+void SetDirectPads(int count, int excludedXInputPads)
+{
+    directPadCount = count < 0 ? 0 : count > 16 ? 16 : count;
+    excludedXPads = excludedXInputPads;
+}
+void SetDirectPad(int index, const DPadState& state)
+{
+    if (index >= 0 && index < 16)
+        directPads[index].state = state;
+}
+void SetDirectPadRead(int index, DirectPadRead read)
+{
+    if (index >= 0 && index < 16)
+        directPads[index].read = read;
+}
+int DirectPadReadCount(int index)
+{
+    return index >= 0 && index < 16 ? directPads[index].readCount : 0;
+}
+
 void Reset()
 {
     counter = 0;
@@ -76,6 +123,7 @@ void Reset()
     windowFullscreen = deviceLinear = false;
     cursorVisible = true;
     sleptMs = 0;
+    ResetPads();
 }
 
 } // namespace headless
@@ -147,6 +195,29 @@ void PollKeys(u8 active[128])
 {
     memcpy(active, keys, 126);
 }
+
+bool PollXPad(int user, XPadState* state)
+{
+    if (user < 0 || user >= 4 || !xpadPresent[user])
+        return false;
+    *state = xpads[user];
+    return true;
+}
+
+int DirectPadCount() { return directPadCount; }
+
+DirectPadRead PollDirectPad(int index, DPadState* state)
+{
+    if (index < 0 || index >= directPadCount)
+        return DirectPadStop;
+    ScriptedDirectPad& pad = directPads[index];
+    ++pad.readCount;
+    if (pad.read == DirectPadOk)
+        *state = pad.state;
+    return pad.read;
+}
+
+int XInputPadsExcluded() { return excludedXPads; }
 
 bool PerfFrequency(i64* frequency)
 {
