@@ -4,7 +4,6 @@
 #include "Engine/Platform/Config.h"
 #include "Engine/Platform/Controls.h"
 #include "tests/unit/ScratchDir.h"
-#include "tools/datakit/Bytes.h"
 #include "tools/datakit/InputFiles.h"
 
 #include <gtest/gtest.h>
@@ -69,7 +68,7 @@ protected:
 TEST_F(ConfigTest, LoadReadsEveryByteIntoItsField)
 {
     const datakit::ConfigSettings s = DistinctSettings();
-    ASSERT_TRUE(datakit::WriteFile("config.bfc", datakit::ConfigFile(s)));
+    ASSERT_TRUE(ScratchDir::Write("config.bfc", datakit::ConfigFile(s)));
     LoadConfig();
     for (int b = 0; b < 16; ++b) {
         EXPECT_EQ(playerControls[0].padBinding[b], s.padBinding[b]) << b;
@@ -136,7 +135,7 @@ TEST_F(ConfigTest, ShortEmptyAndOutOfRangeFiles)
         playerControls[0].padBinding[9] = 144;
         playerControls[0].keyBinding[15] = 47;
         SetOptions(before);
-        ASSERT_TRUE(datakit::WriteFile("config.bfc", c.bytes));
+        ASSERT_TRUE(ScratchDir::Write("config.bfc", c.bytes));
         LoadConfig();
         EXPECT_EQ(playerControls[0].padBinding[9], c.padBinding9) << c.name;
         EXPECT_EQ(playerControls[0].keyBinding[15], c.keyBinding15) << c.name;
@@ -154,7 +153,7 @@ TEST_F(ConfigTest, ShortEmptyAndOutOfRangeFiles)
 TEST_F(ConfigTest, AFailedSaveLeavesTheOldFile)
 {
     const std::vector<u8> old = datakit::ConfigFile(DistinctSettings());
-    ASSERT_TRUE(datakit::WriteFile("config.bfc", old));
+    ASSERT_TRUE(ScratchDir::Write("config.bfc", old));
     std::filesystem::create_directory("config.bfc.tmp"); // the temporary file cannot be made
     bossDefeated = 1;
     EXPECT_FALSE(SaveConfig());

@@ -5,7 +5,6 @@
 #include "Engine/Platform/Demo.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/ScratchDir.h"
-#include "tools/datakit/Bytes.h"
 #include "tools/datakit/InputFiles.h"
 
 namespace {
@@ -109,7 +108,7 @@ TEST_F(DemoTest, PlaybackStopsAtTheEndOfTheFile)
     for (const Case& c : cases) {
         std::vector<u8> bytes = datakit::DemoFile(77, {{0x11, 0x1}, {0x22, 0x2}, {0x44, 0x4}});
         bytes.resize(bytes.size() + c.extraBytes, 0xAB);
-        ASSERT_TRUE(datakit::WriteFile("test.dem", bytes));
+        ASSERT_TRUE(ScratchDir::Write("test.dem", bytes));
         TickWith({KeyF10});
         ASSERT_EQ(controlModes[0], ControlPlayback) << c.name;
         EXPECT_EQ(TickWith({keyS}).held, 0x11u) << c.name;
@@ -129,7 +128,7 @@ TEST_F(DemoTest, PlaybackRefusesAMissingOrSeedlessFile)
     EXPECT_EQ(controlModes[0], ControlLive);
     EXPECT_FALSE(DemoPlaying());
     for (const std::vector<u8>& bytes : files) {
-        ASSERT_TRUE(datakit::WriteFile("test.dem", bytes));
+        ASSERT_TRUE(ScratchDir::Write("test.dem", bytes));
         const u32 seed = demoSeed;
         TickWith({KeyF10});
         EXPECT_EQ(controlModes[0], ControlLive) << bytes.size();
@@ -141,7 +140,7 @@ TEST_F(DemoTest, PlaybackRefusesAMissingOrSeedlessFile)
 TEST_F(DemoTest, StopKeys)
 {
     // The demo's own Start does not stop the playback; the devices' Start does.
-    ASSERT_TRUE(datakit::WriteFile("test.dem", datakit::DemoFile(5, {{startBit, startBit}, {0, 0}, {0, 0}, {0, 0}})));
+    ASSERT_TRUE(ScratchDir::Write("test.dem", datakit::DemoFile(5, {{startBit, startBit}, {0, 0}, {0, 0}, {0, 0}})));
     TickWith({KeyF10});
     EXPECT_EQ(TickWith({}).pressed, startBit);
     EXPECT_TRUE(DemoPlaying());

@@ -44,6 +44,16 @@ public:
         return bytes;
     }
 
+    // Writes a file in the folder (an empty one too); false on failure.
+    static bool Write(const char* name, const std::vector<u8>& bytes)
+    {
+        FILE* file = fopen(name, "wb");
+        if (!file)
+            return false;
+        const bool written = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        return fclose(file) == 0 && written;
+    }
+
 private:
     std::filesystem::path previous_, path_;
     bool made_ = false;
