@@ -9,6 +9,7 @@
 #include "Engine/Platform/Input.h"
 #include "Engine/Platform/Platform.h"
 #include "Engine/Platform/Video.h"
+#include "Engine/Render/BlendTables.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Stages/StageRegistry.h"
 
@@ -78,6 +79,8 @@ bool InitPlatform()
 
     for (u32& mode : controlModes)
         mode = ControlLive;
+
+    BuildBlendTables();
 
     frameMutex = CreateFrameMutex();
     if (!frameMutex) {

@@ -5,7 +5,10 @@
 
 #include "Engine/Platform/Platform.h"
 #include "Engine/Platform/Video.h"
+#include "Engine/Render/Lines.h"
 #include "Engine/Render/PresentCopy.h"
+#include "Engine/Render/SpriteBlit.h"
+#include "Engine/Render/TileBlit.h"
 
 u8 videoMode = 25;
 i32 screenWidth, screenHeight;
@@ -19,16 +22,44 @@ RendererSlots rendererSlots;
 
 namespace {
 
+// The roles every family fills, built for its screen size.
+template <int W, int H>
+void FillBlitterSlots(RendererSlots& slots)
+{
+    slots.DrawTile = DrawTileSized<W, H>;
+    slots.DrawTileMasked = DrawTileMaskedSized<W, H>;
+    slots.DrawSprite = DrawSpriteSized<W, H, false, false>;
+    slots.DrawSpriteFlipY = DrawSpriteSized<W, H, false, true>;
+    slots.DrawSpriteFlipX = DrawSpriteSized<W, H, true, false>;
+    slots.DrawSpriteFlipXY = DrawSpriteSized<W, H, true, true>;
+    slots.ClipLine = ClipLineSized<W, H>;
+    slots.DrawHLine = DrawHLine;
+    slots.DrawVLine = DrawVLineSized<W, H>;
+    slots.DrawLine = DrawLineSized<W, H>;
+    slots.FillRect = FillRectSized<W, H>;
+}
+
+// The textured-span pair of the 640x480 family.
+void FillTextureSlots(RendererSlots& slots)
+{
+    slots.DrawTextureLine = DrawTextureLine;
+    slots.ScanTextureEdge = ScanTextureEdge;
+}
+
+typedef void (*SlotFiller)(RendererSlots& slots);
+
+// A mode's slots are filled by its fillers in order; a role that none of them sets keeps what it
+// held.
 struct ModeSize {
     u8 mode;
     i32 width, height;
-    RendererSlots slots;
+    SlotFiller fillers[4];
 };
 
 const ModeSize modeSizes[] = {
-    {20, 320, 240, {320}},
-    {24, 640, 480, {640}},
-    {25, 424, 240, {424}},
+    {20, 320, 240, {FillBlitterSlots<320, 240>}},
+    {24, 640, 480, {FillBlitterSlots<640, 480>, FillTextureSlots}},
+    {25, 424, 240, {FillBlitterSlots<424, 240>}},
 };
 
 } // namespace
@@ -62,7 +93,9 @@ void SetVideoMode(u8 mode)
     videoMode = mode;
     presentRowBytes = width;
     SelectScreenFilters();
-    rendererSlots = size->slots;
+    for (SlotFiller fill : size->fillers)
+        if (fill)
+            fill(rendererSlots);
     screenWidth = viewWidth = size->width;
     screenHeight = viewHeight = size->height;
 

@@ -12,12 +12,36 @@ struct EdgeRecord {
     i32 rightV;
 };
 
+struct SpriteImage;
+struct TileRecord;
+
+typedef void (*DrawTileFunction)(const TileRecord* tile, i32 scrollX, i32 scrollY, i32 x, i32 y);
+typedef void (*DrawSpriteFunction)(const SpriteImage* image, i32 scrollX, i32 scrollY, i32 x, i32 y);
+typedef bool (*ClipLineFunction)(i32* x0, i32* y0, i32* x1, i32* y1);
+typedef void (*DrawHLineFunction)(i32 x0, i32 y, i32 x1, u8 colour);
+typedef void (*DrawVLineFunction)(i32 x, i32 y0, i32 y1, u8 colour);
+typedef void (*DrawLineFunction)(i32 x0, i32 y0, i32 x1, i32 y1, u8 colour);
+typedef void (*FillRectFunction)(i32 x0, i32 y0, i32 x1, i32 y1, u8 colour);
+typedef void (*DrawTextureLineFunction)(i32 xa, i32 ua, i32 va, i32 xb, i32 ub, i32 vb, i32 y);
+typedef void (*ScanTextureEdgeFunction)(i32 xa, i32 ya, i32 ua, i32 va, i32 xb, i32 yb, i32 ub, i32 vb);
+
 // One function pointer per drawing role, filled per video mode by SetVideoMode. The three
-// families (320x240, 640x480, 424x240) are one design built three times; a family leaves null the
-// roles it does not have.
+// families (320x240, 640x480, 424x240) are one design built three times; a role a mode does not
+// set keeps what it held (null before the first mode that sets it).
 struct RendererSlots {
-    // The drawing roles are declared by the blitters and the layer drawers as they are built.
-    int family; // the screen width the slots were built for; 0 before the first mode
+    DrawTileFunction DrawTile;             // opaque 16x16 tile
+    DrawTileFunction DrawTileMasked;       // 16x16 tile, index 0 skipped
+    DrawSpriteFunction DrawSprite;
+    DrawSpriteFunction DrawSpriteFlipY;    // mirrored vertically
+    DrawSpriteFunction DrawSpriteFlipX;    // mirrored horizontally
+    DrawSpriteFunction DrawSpriteFlipXY;
+    ClipLineFunction ClipLine;
+    DrawHLineFunction DrawHLine;           // one function for every mode
+    DrawVLineFunction DrawVLine;
+    DrawLineFunction DrawLine;
+    FillRectFunction FillRect;
+    DrawTextureLineFunction DrawTextureLine; // 640x480 only
+    ScanTextureEdgeFunction ScanTextureEdge; // 640x480 only
 };
 
 extern u8 videoMode;

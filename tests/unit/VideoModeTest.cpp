@@ -1,4 +1,5 @@
 // Video modes, the double buffer and the present copies.
+#include <cstring>
 #include <vector>
 
 #include "Engine/Render/PresentCopy.h"
@@ -31,7 +32,19 @@ TEST_F(VideoModeTest, ModesSetSizesBuffersAndFilters)
         EXPECT_EQ(presentRowBytes, c.rowBytes);
         EXPECT_EQ(frameBuffer, doubleBuffer + c.width);
         EXPECT_EQ(rowOffsets[c.height - 1], (u32)((c.height - 1) * c.width));
-        EXPECT_EQ(rendererSlots.family, c.width);
+        // The blitters of the mode's own family: a line clipped to this frame's edges.
+        ASSERT_TRUE(rendererSlots.ClipLine);
+        i32 x0 = 0, y0 = 0, x1 = 100000, y1 = 0;
+        EXPECT_TRUE(rendererSlots.ClipLine(&x0, &y0, &x1, &y1));
+        EXPECT_EQ(x1, c.width - 1);
+        EXPECT_TRUE(rendererSlots.DrawTile && rendererSlots.DrawTileMasked && rendererSlots.DrawSprite &&
+                    rendererSlots.DrawSpriteFlipY && rendererSlots.DrawSpriteFlipX &&
+                    rendererSlots.DrawSpriteFlipXY && rendererSlots.DrawHLine && rendererSlots.DrawVLine &&
+                    rendererSlots.DrawLine && rendererSlots.FillRect)
+            << (int)c.mode;
+        if (c.mode == 24) {
+            EXPECT_TRUE(rendererSlots.DrawTextureLine && rendererSlots.ScanTextureEdge);
+        }
         // The guard rows above and below the frame are part of the block, cleared with it.
         EXPECT_EQ(frameBuffer[-1], 0u);
         EXPECT_EQ(frameBuffer[rowOffsets[c.height - 1] + c.width + c.width - 1], 0u);
@@ -41,13 +54,17 @@ TEST_F(VideoModeTest, ModesSetSizesBuffersAndFilters)
     EXPECT_EQ(rowOffsets[239], 76480u); // 320 x 239
     SetVideoMode(25);
     EXPECT_EQ(rowOffsets[239], 101336u);
+    // The 640x480 pair stays in its slots outside its mode.
+    EXPECT_TRUE(rendererSlots.DrawTextureLine && rendererSlots.ScanTextureEdge);
 }
 
 TEST_F(VideoModeTest, SameModeAgainClearsTheFrameAndUnknownModesChangeNothing)
 {
     frameBuffer[100] = 0xFFFFFF;
+    const RendererSlots before = rendererSlots;
     SetVideoMode(25);
     EXPECT_EQ(frameBuffer[100], 0u);
+    EXPECT_EQ(memcmp(&before, &rendererSlots, sizeof(RendererSlots)), 0);
     const PresentCopyFunction copy = presentCopy;
     frameBuffer[5] = 7;
     SetVideoMode(99);
