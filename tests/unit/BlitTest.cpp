@@ -67,6 +67,17 @@ TEST(BlendTables, BlendOfOnePixelInEveryMode)
         EXPECT_EQ(got, c.expected) << "mode " << c.mode << " level " << c.level;
         EXPECT_EQ(got, blitref::Blend(c.mode, c.level, c.s, c.d));
     }
+    // Random colours against the formulas, the palette's top byte set and the frame's either way.
+    std::mt19937 random(3);
+    int wrong = 0;
+    for (int i = 0; i < 100000; ++i) {
+        const u32 level = random() & 255, s = random() | 0xFF000000u, d = random();
+        const BlendRows rows = BlendRowsAt(level);
+        wrong += BlendPixel<1>(s, d, rows) != blitref::Blend(1, level, s, d);
+        wrong += BlendPixel<2>(s, d, rows) != blitref::Blend(2, level, s, d);
+        wrong += BlendPixel<3>(s, d, rows) != blitref::Blend(3, level, s, d);
+    }
+    EXPECT_EQ(wrong, 0);
     // A level past 255 blends as 255 instead of reading past the tables.
     EXPECT_EQ(BlendRowsAt(100000).mul, BlendRowsAt(255).mul);
 }
