@@ -10,6 +10,18 @@ add_executable(Brakkenfell WIN32 Engine/Platform/Win32/WinMain.cpp)
 palvic_target(Brakkenfell)
 target_link_libraries(Brakkenfell PRIVATE palvic_win32 palvic_engine)
 
+# Test programs that run under Wine (tests/windows/*.sh drive them): the real window and device,
+# and the present and recovery logic against a stand-in device.
+if(BRAKKENFELL_TESTS)
+    add_executable(window_test WIN32 tests/programs/WindowTest.cpp)
+    palvic_target(window_test)
+    target_link_libraries(window_test PRIVATE palvic_win32 palvic_engine)
+
+    add_executable(device_loss_test tests/programs/DeviceLossTest.cpp)
+    palvic_target(device_loss_test)
+    target_link_libraries(device_loss_test PRIVATE palvic_win32 palvic_engine)
+endif()
+
 # The pad code of this backend against stand-in devices, under Wine (tests/windows/pad_check.sh).
 if(BRAKKENFELL_TESTS)
     add_executable(pad_check tests/programs/PadCheck.cpp Engine/Platform/Win32/Win32Pads.cpp)

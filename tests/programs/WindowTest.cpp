@@ -1,0 +1,151 @@
+// window_test DIR: the Win32 backend in a real window. The main thread starts the platform and the
+// 424x240 mode and pumps messages, as the game does; a second thread presents a test picture at 1x,
+// then switches the window to 2x and presents it doubled. After each, it writes DIR/ready1 or
+// DIR/ready2 ("left top width height texture-maker" of the client area in screen pixels) and keeps
+// presenting until the driving script has taken its screenshot and made DIR/shot1 or DIR/shot2.
+// Last, the second thread puts the window back to 1x while the main thread waits for it to end;
+// DIR/ended gets the client area after that wait.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "Engine/Platform/GameThread.h"
+#include "Engine/Platform/Platform.h"
+#include "Engine/Platform/Shell.h"
+#include "Engine/Platform/Video.h"
+#include "Engine/Platform/Win32/Win32Platform.h"
+#include "Engine/Render/VideoMode.h"
+
+struct HINSTANCE__;
+
+namespace {
+
+const char* folder = ".";
+int failures;
+
+// Each pixel its own colour: red the low byte of x, green y, blue 0x20 or 0x60 for x below or
+// from 256; 8x8 corner blocks in colours whose blue the gradient never has.
+u32 PatternPixel(int x, int y)
+{
+    const bool left = x < 8, top = y < 8, right = x >= screenWidth - 8, bottom = y >= screenHeight - 8;
+    if (left && top)
+        return 0xFF00FF;
+    if (right && top)
+        return 0x00FFFF;
+    if (left && bottom)
+        return 0xFFFF80;
+    if (right && bottom)
+        return 0x8080FF;
+    return (u32)((x & 0xFF) << 16 | (y & 0xFF) << 8 | (x < 256 ? 0x20 : 0x60));
+}
+
+void DrawPattern()
+{
+    for (int y = 0; y < screenHeight; ++y)
+        for (int x = 0; x < screenWidth; ++x)
+            frameBuffer[rowOffsets[y] + x] = PatternPixel(x, y);
+}
+
+bool Exists(const char* name)
+{
+    char path[512];
+    snprintf(path, sizeof(path), "%s/%s", folder, name);
+    FILE* file = fopen(path, "rb");
+    if (file)
+        fclose(file);
+    return file != nullptr;
+}
+
+void WriteReady(const char* name)
+{
+    i32 left = 0, top = 0, width = 0, height = 0;
+    if (!MainWindowClientArea(&left, &top, &width, &height)) {
+        fprintf(stderr, "window_test: no client area\n");
+        ++failures;
+    }
+    char path[512], temporary[520];
+    snprintf(path, sizeof(path), "%s/%s", folder, name);
+    snprintf(temporary, sizeof(temporary), "%s.tmp", path);
+    FILE* file = fopen(temporary, "wb");
+    if (!file) {
+        ++failures;
+        return;
+    }
+    fprintf(file, "%d %d %d %d %s\n", left, top, width, height, TextureMaker());
+    fclose(file);
+    rename(temporary, path);
+}
+
+// Presents every 16 ms until the script's file appears (60 s at most).
+bool PresentUntil(const char* name)
+{
+    for (int wait = 0; wait < 3750; ++wait) {
+        if (Exists(name))
+            return true;
+        PresentFrame();
+        SleepMs(16);
+    }
+    fprintf(stderr, "window_test: %s never came\n", name);
+    ++failures;
+    return false;
+}
+
+void ShowPicture(const char* ready, const char* shot)
+{
+    for (int i = 0; i < 5; ++i) {
+        PresentFrame();
+        SleepMs(16);
+    }
+    if (!gameRunning) {
+        fprintf(stderr, "window_test: presenting failed\n");
+        ++failures;
+        return;
+    }
+    WriteReady(ready);
+    PresentUntil(shot);
+}
+
+int Worker(void*)
+{
+    DrawPattern();
+    ShowPicture("ready1", "shot1");
+    if (!failures) {
+        // F5's path: a new presented size from this thread, which did not make the first device.
+        windowScale = windowedScale = windowScaleRequest = 1;
+        ApplyVideoMode();
+        ShowPicture("ready2", "shot2");
+    }
+    gameRunning = 0;
+    // A game thread's last pass may still place the window while the main thread already waits
+    // for it to end; placing the window sends messages to the main thread, so the wait must serve
+    // them. The pause lets the main thread reach its wait first.
+    SleepMs(300);
+    windowScale = windowedScale = windowScaleRequest = 0;
+    ApplyVideoMode();
+    return 0;
+}
+
+} // namespace
+
+extern "C" int __stdcall WinMain(HINSTANCE__* instance, HINSTANCE__*, char*, int showCommand)
+{
+    if (__argc > 1)
+        folder = __argv[1];
+    SetStartupArguments(instance, showCommand);
+    snprintf(windowTitle, sizeof(windowTitle), "Brakkenfell");
+    if (!InitPlatform())
+        return 1;
+    SetVideoMode(25);
+    OnMainWindowActivate(true);
+
+    PlatformThread* worker = StartThread(Worker, nullptr);
+    if (!worker)
+        return 1;
+    int exitCode = 0;
+    if (PumpMainThread(&exitCode))
+        return 2;
+    JoinThread(worker);
+    WriteReady("ended");
+    ShutdownPlatform();
+    return failures ? 1 : 0;
+}

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The Win32 backend in a real window under Wine, for the x86-64 and the x86 builds: window_test
+# presents a known picture at 1x (424x240), then switches to 2x (848x480) on its second thread;
+# screenshots of the X screen must show the picture at the client area's origin with its exact
+# colours, each pixel doubled at 2x. The x86 build runs a second time with every D3DX 9 library
+# disabled, so the device's own CreateTexture makes the texture.
+source "$(dirname "$0")/wine-env.sh"
+
+no_d3dx=$(seq -s, -f "d3dx9_%g" 24 43)=
+
+# run_window_test LABEL BUILD EXPECTED_TEXTURE_MAKER [DLL overrides added]
+run_window_test()
+{
+    local label=$1 build=$2 maker=$3 overrides=${4:-}
+    echo "== $label"
+    wine_require_build "$build" window_test.exe || return
+    local work=$WINE_WORK/$label
+    mkdir -p "$work"
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES${overrides:+;$overrides}" \
+        wine "$build/window_test.exe" "$(wine_path "$work")" >"$work/log" 2>&1 &
+    local pid=$!
+    wine_pids+=("$pid")
+
+    local step scale width height
+    for step in 1 2; do
+        scale=$step
+        width=$((424 * scale))
+        height=$((240 * scale))
+        if ! wine_wait_file "$work/ready$step" 60; then
+            wine_fail "$label: the picture at ${scale}x never came up"
+            cat "$work/log"
+            import -window root "$work/stuck.png" 2>/dev/null && echo "screen kept in $work/stuck.png"
+            return
+        fi
+        local left top client_w client_h texture
+        read -r left top client_w client_h texture <"$work/ready$step"
+        wine_check "[[ $client_w == $width && $client_h == $height ]]" \
+            "$label: the client area at ${scale}x is ${client_w}x${client_h} (expected ${width}x${height})"
+        wine_check "[[ $texture == $maker ]]" "$label: the texture was made by $texture (expected $maker)"
+        import -window root "$work/shot$step.png"
+        touch "$work/shot$step"
+        wine_check "python3 '$SOURCE_DIR/tests/windows/check_picture.py' '$work/shot$step.png' $scale $left $top" \
+            "$label: the picture at ${scale}x, found by its marker colour, has the pattern's colours"
+    done
+
+    local code=124 i
+    for ((i = 0; i < 200; ++i)); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            code=$?
+            break
+        fi
+        sleep 0.1
+    done
+    wine_check "[[ $code == 0 ]]" "$label: window_test ended by itself with code 0 (got $code)"
+    [[ $code == 0 ]] || cat "$work/log"
+    # The second thread's last act placed the window while the main thread waited for it.
+    local ended=
+    [[ -f $work/ended ]] && ended=$(cut -d' ' -f3,4 "$work/ended")
+    wine_check "[[ '$ended' == '424 240' ]]" \
+        "$label: the window went back to 424x240 while the main thread waited for the second thread (got '$ended')"
+}
+
+wine_start_x || wine_finish
+run_window_test win64 "$WIN64_DIR" d3dx9_43.dll
+run_window_test win32 "$WIN32_DIR" d3dx9_43.dll
+run_window_test win32-without-d3dx "$WIN32_DIR" device "$no_d3dx"
+wine_finish
