@@ -46,6 +46,21 @@ inline void ScalePalette(const u32* palette, BlendRows rows, u32* scaled)
 // their palette once per draw.
 constexpr u32 blendAddScaled = 5, blendMixScaled = 6;
 
+// Saturating add of the colour channels of s and d, one pixel in a u32 or two in a u64 (each in
+// its own half): the low seven bits of each channel are added apart from the top bits, so nothing
+// carries between channels, and a channel's carry out of its top bit saturates it. The top byte
+// of each pixel comes out 0.
+template <typename Word>
+inline Word AddSaturated(Word s, Word d)
+{
+    constexpr Word pixels = sizeof(Word) == 8 ? (Word)0x0000000100000001ull : (Word)1;
+    constexpr Word low7 = (Word)0x7F7F7F * pixels, top = (Word)0x808080 * pixels;
+    constexpr Word channels = (Word)0xFFFFFF * pixels;
+    const Word low = (d & low7) + (s & low7);
+    const Word carries = ((d & s) | ((d | s) & low)) & top;
+    return ((low ^ ((d ^ s) & top)) | ((carries << 1) - (carries >> 7))) & channels;
+}
+
 // s is a palette colour (for blendAddScaled and blendMixScaled its source share), d the frame
 // pixel; channels blue (bits 0-7), green (8-15), red (16-23). Copy keeps the whole 32-bit entry;
 // the other modes leave the top byte 0.
@@ -64,15 +79,8 @@ inline u32 BlendPixel(u32 s, u32 d, BlendRows rows)
         (void)rows;
         return ((s >> 1) & 0x7F7F7F) + ((d >> 1) & 0x7F7F7F);
     } else if constexpr (Mode == blendAddScaled) {
-        // All three channels at once: red and blue share one word with room for their carries,
-        // green another; a carry saturates its channel.
         (void)rows;
-        u32 redBlue = (d & 0xFF00FF) + (s & 0xFF00FF);
-        u32 green = (d & 0xFF00) + (s & 0xFF00);
-        const u32 carriesRedBlue = redBlue & 0x1000100, carryGreen = green & 0x10000;
-        redBlue = (redBlue | (carriesRedBlue - (carriesRedBlue >> 8))) & 0xFF00FF;
-        green = (green | (carryGreen - (carryGreen >> 8))) & 0xFF00;
-        return redBlue | green;
+        return AddSaturated<u32>(s, d);
     } else {
         static_assert(Mode == blendMixScaled, "blend modes are 0-3");
         // The two shares of a channel add up to at most 254, so no channel carries.
