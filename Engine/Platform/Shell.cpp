@@ -3,7 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "Engine/Common/Anim.h"
+#include "Engine/Common/DataPack.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/Palettes.h"
+#include "Engine/Common/Sheets.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Platform/Input.h"
@@ -96,6 +100,7 @@ int ShellMain()
     if (!InitPlatform())
         return 0;
     SetVideoMode(25);
+    OpenDataPack();
     FormatDebugText("Screen Dimensions: %d, %d", screenWidth, screenHeight);
 
     gameThread = StartThread(GameThread, nullptr);
@@ -116,6 +121,8 @@ int ShellMain()
 
 void ShutdownPlatform()
 {
+    // Assets go whatever their use counts: nothing is loaded after this.
+    forceFree = 1;
     if (currentStage && currentStage->unload)
         currentStage->unload();
     FreeStageRegistry();
@@ -124,12 +131,16 @@ void ShutdownPlatform()
     buttonStates = nullptr;
     buttonStatesSize = 0;
     FreeVideoBuffers();
+    FreePaletteSlots();
+    FreeSheetSlots();
     FreePresentBuffers();
     PlatformShutdown();
     if (frameMutex) {
         DestroyFrameMutex(frameMutex);
         frameMutex = nullptr;
     }
+    // A test process brings the shell up again after this.
+    forceFree = 0;
 }
 
 void OnMainWindowClose()

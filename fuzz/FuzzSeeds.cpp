@@ -1,0 +1,95 @@
+// fuzz_seeds DIR: writes a starting corpus for each of the file fuzz targets, made by the data kit,
+// into DIR/pack_fuzz, DIR/tga_fuzz and DIR/man_fuzz.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tools/datakit/Bytes.h"
+#include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/PackWriter.h"
+#include "tools/datakit/TgaWriter.h"
+
+using namespace datakit;
+
+namespace {
+
+TgaImage Image(u16 w, u16 h)
+{
+    TgaImage image;
+    image.width = w;
+    image.height = h;
+    for (u32 i = 0; i < (u32)w * h; ++i)
+        image.pixels.push_back((u8)(i % 5 == 0 ? i % 9 : 3));
+    for (u8 i = 0; i < 9; ++i)
+        image.colours.push_back(Rgb{i, (u8)(i * 2), (u8)(i * 3)});
+    return image;
+}
+
+Manifest SeedManifest()
+{
+    Manifest m;
+    m.sheets = {{"sheet.tga", true, 7}};
+    m.extraPalettes = {"extra.pal"};
+    m.boxes = {{16, 16, 248, 240}, {4, 4, 0, 0}};
+    m.hitSets = {{{4, 4, 0, 0}, {2, 2, 1, 1}}};
+    for (i8 mode = 0; mode < 5; ++mode) {
+        ManAnimation animation;
+        animation.playMode = mode;
+        animation.loopFrame = 1;
+        animation.speed = (u16)(mode + 1);
+        for (u16 f = 0; f < 3; ++f) {
+            ManFrame frame;
+            frame.srcX = (u16)(f * 8);
+            frame.width = frame.height = 8;
+            frame.offsetX = -4;
+            frame.duration = 2;
+            frame.boxIndex = f % 2;
+            frame.points = {{1, 2}};
+            frame.hits = {{0, 1, 1}};
+            animation.frames.push_back(frame);
+        }
+        m.animations.push_back(animation);
+    }
+    return m;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc != 2) {
+        fprintf(stderr, "usage: fuzz_seeds DIR\n");
+        return 2;
+    }
+    const std::string dir = argv[1];
+    bool ok = true;
+
+    std::vector<u8> pack;
+    std::string error;
+    if (MakePack({{"Data/a.bin", std::vector<u8>(40, 7)},
+                  {"Data/Sub/b.bin", std::vector<u8>(9, 1)},
+                  {"Data/Sub/Inner/c.bin", {1, 2, 3}},
+                  {"Aaa/Deep/x.bin", {4}},
+                  {"root.bin", {5, 6}}},
+                 &pack, &error)) {
+        pack.resize(pack.size() - 4096); // the target adds the unread tail itself
+        ok &= WriteFile(dir + "/pack_fuzz/seed.ch3", pack);
+    } else {
+        fprintf(stderr, "fuzz_seeds: %s\n", error.c_str());
+        ok = false;
+    }
+
+    int n = 0;
+    for (u8 type : {1, 9})
+        for (u8 bits : {16, 24, 32}) {
+            TgaOptions options;
+            options.type = type;
+            options.entryBits = bits;
+            options.topFirst = bits != 24;
+            options.firstEntry = bits == 32 ? 16 : 0;
+            ok &= WriteFile(dir + "/tga_fuzz/seed" + std::to_string(n++) + ".tga", MakeTga(Image(13, 6), options));
+        }
+
+    ok &= WriteFile(dir + "/man_fuzz/seed.man", MakeManifest(SeedManifest()));
+    return ok ? 0 : 1;
+}
