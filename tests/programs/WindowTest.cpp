@@ -1,10 +1,10 @@
 // window_test DIR: the Win32 backend in a real window. The main thread starts the platform and the
 // 424x240 mode and pumps messages, as the game does; a second thread presents a test picture at 1x,
-// then switches the window to 2x and presents it doubled. After each, it writes DIR/ready1 or
-// DIR/ready2 ("left top width height texture-maker" of the client area in screen pixels) and keeps
-// presenting until the driving script has taken its screenshot and made DIR/shot1 or DIR/shot2.
-// Last, the second thread puts the window back to 1x while the main thread waits for it to end;
-// DIR/ended gets the client area after that wait.
+// then switches the window to 2x and presents it doubled, then to full screen and back. After each
+// picture it writes DIR/ready1, 2 or 3 ("left top width height texture-maker": the client area in
+// screen pixels and where the texture came from) and keeps presenting until the driving script has
+// taken its screenshot and made DIR/shot1, 2 or 3. Last, the second thread puts the window back to
+// 1x while the main thread waits for it to end; DIR/ended gets the client area after that wait.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -114,6 +114,22 @@ int Worker(void*)
         windowScale = windowedScale = windowScaleRequest = 1;
         ApplyVideoMode();
         ShowPicture("ready2", "shot2");
+    }
+    if (!failures) {
+        // F4's calls: the window covers the monitor, the picture is stretched over it.
+        fullscreen = 1;
+        ShowMouseCursor(false);
+        captionHeight = 0;
+        SetVideoMode(videoMode);
+        SetMainWindowStyle(true);
+        DrawPattern(); // a new mode starts from a black frame
+        ShowPicture("ready3", "shot3");
+        // And back.
+        fullscreen = 0;
+        ShowMouseCursor(true);
+        captionHeight = CaptionHeightMetric();
+        SetMainWindowStyle(false);
+        SetVideoMode(videoMode);
     }
     gameRunning = 0;
     // A game thread's last pass may still place the window while the main thread already waits

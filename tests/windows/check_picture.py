@@ -1,13 +1,17 @@
 #!/usr/bin/env python3
 """Checks the window test's picture in a screenshot.
 
-check_picture.py SHOT.png SCALE LEFT TOP
+check_picture.py SHOT.png SCALE LEFT TOP [WIDTH HEIGHT]
 
 SHOT is a screenshot of the whole screen, SCALE 1 or 2, LEFT TOP the client area's origin that the
 program reported. The picture is found by its top-left marker colour; it must sit at the reported
 origin, and chosen pixels (the four corners, both sides of every corner block's edges, the rows and
 columns at the picture's edges, and points inside the gradient) must carry the pattern's colours,
 each source pixel covering SCALE x SCALE screen pixels.
+
+SCALE "full" is the full-screen picture, stretched and filtered over the client area of WIDTH x
+HEIGHT: then the inside of each corner block, near the client area's corners, must have the block's
+colour, and the middle of the picture must be the gradient (neither black nor a block colour).
 """
 import subprocess
 import sys
@@ -31,7 +35,7 @@ def pattern(x, y):
 
 
 def main():
-    shot, scale, reported_left, reported_top = sys.argv[1], int(sys.argv[2]), int(sys.argv[3]), int(sys.argv[4])
+    shot, scale_text, reported_left, reported_top = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
     size = subprocess.run(["identify", "-format", "%w %h", shot], check=True, capture_output=True, text=True)
     screen_w, screen_h = map(int, size.stdout.split())
     raw = subprocess.run(["convert", shot, "-depth", "8", "rgb:-"], check=True, capture_output=True).stdout
@@ -50,9 +54,28 @@ def main():
     left, top = (at // 3) % screen_w, (at // 3) // screen_w
     print(f"picture at {left},{top}; the program reported its client area at {reported_left},{reported_top}")
     failures = 0
-    if (left, top) != (reported_left, reported_top):
+    # Stretched and filtered, the outermost pixels blend with the texture's far edge.
+    slack = 2 if scale_text == "full" else 0
+    if not (0 <= left - reported_left <= slack and 0 <= top - reported_top <= slack):
         print("FAIL: the picture does not start at the client area's origin")
         failures += 1
+    if scale_text == "full":
+        width, height = int(sys.argv[5]), int(sys.argv[6])
+        left, top = reported_left, reported_top
+        points = (((8, 8), 0xFF00FF), ((width - 9, 8), 0x00FFFF), ((8, height - 9), 0xFFFF80),
+                  ((width - 9, height - 9), 0x8080FF))
+        for (x, y), want in points:
+            got = screen(left + x, top + y)
+            if got != want:
+                print(f"FAIL: client pixel {x},{y} is #{got:06X}, expected the corner colour #{want:06X}")
+                failures += 1
+        middle = screen(left + width // 2, top + height // 2)
+        if middle in (0, 0xFF00FF, 0x00FFFF, 0xFFFF80, 0x8080FF) or (middle & 0xFF) not in range(0x18, 0x68):
+            print(f"FAIL: the middle of the picture is #{middle:06X}, not the gradient")
+            failures += 1
+        print(f"full screen: {len(points) + 1} points checked over {width}x{height}, {failures} wrong")
+        return 1 if failures else 0
+    scale = int(scale_text)
     if left + WIDTH * scale > screen_w or top + HEIGHT * scale > screen_h:
         print("FAIL: the picture does not fit on the screen")
         return 1

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Win32 backend in a real window under Wine, for the x86-64 and the x86 builds: window_test
-# presents a known picture at 1x (424x240), then switches to 2x (848x480) on its second thread;
-# screenshots of the X screen must show the picture at the client area's origin with its exact
-# colours, each pixel doubled at 2x. The x86 build runs a second time with every D3DX 9 library
-# disabled, so the device's own CreateTexture makes the texture.
+# presents a known picture at 1x (424x240), then switches to 2x (848x480) and to full screen on its
+# second thread; screenshots of the X screen must show the picture at the client area's origin with
+# its exact colours, each pixel doubled at 2x, and stretched over the screen-sized window in full
+# screen. The x86 build runs a second time with every D3DX 9 library disabled, so the device's own
+# CreateTexture makes the texture.
 source "$(dirname "$0")/wine-env.sh"
 
 no_d3dx=$(seq -s, -f "d3dx9_%g" 24 43)=
@@ -22,25 +23,34 @@ run_window_test()
     wine_pids+=("$pid")
 
     local step scale width height
-    for step in 1 2; do
-        scale=$step
-        width=$((424 * scale))
-        height=$((240 * scale))
+    for step in 1 2 3; do
+        scale=(- 1 2 full)
+        scale=${scale[step]}
+        local shown=(- 1x 2x "full screen")
+        shown=${shown[step]}
         if ! wine_wait_file "$work/ready$step" 60; then
-            wine_fail "$label: the picture at ${scale}x never came up"
+            wine_fail "$label: the picture at $shown never came up"
             cat "$work/log"
-            import -window root "$work/stuck.png" 2>/dev/null && echo "screen kept in $work/stuck.png"
             return
         fi
         local left top client_w client_h texture
         read -r left top client_w client_h texture <"$work/ready$step"
-        wine_check "[[ $client_w == $width && $client_h == $height ]]" \
-            "$label: the client area at ${scale}x is ${client_w}x${client_h} (expected ${width}x${height})"
+        if [[ $scale == full ]]; then
+            # The window's outer rectangle is the 1280x1024 screen: the client area sits inside the
+            # frame, the same width on the left, right and bottom, with the caption on top.
+            wine_check "(( left * 2 + client_w == 1280 && top + client_h + left == 1024 ))" \
+                "$label: in full screen the window covers the screen (client area ${client_w}x${client_h} at $left,$top)"
+        else
+            width=$((424 * scale))
+            height=$((240 * scale))
+            wine_check "[[ $client_w == $width && $client_h == $height ]]" \
+                "$label: the client area at ${scale}x is ${client_w}x${client_h} (expected ${width}x${height})"
+        fi
         wine_check "[[ $texture == $maker ]]" "$label: the texture was made by $texture (expected $maker)"
         import -window root "$work/shot$step.png"
         touch "$work/shot$step"
-        wine_check "python3 '$SOURCE_DIR/tests/windows/check_picture.py' '$work/shot$step.png' $scale $left $top" \
-            "$label: the picture at ${scale}x, found by its marker colour, has the pattern's colours"
+        wine_check "python3 '$SOURCE_DIR/tests/windows/check_picture.py' '$work/shot$step.png' $scale $left $top $client_w $client_h" \
+            "$label: the picture at $shown, found by its marker colour, has the pattern's colours"
     done
 
     local code=124 i
