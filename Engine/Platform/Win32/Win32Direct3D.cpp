@@ -8,10 +8,9 @@
 #include "Engine/Platform/Win32/Win32Internal.h"
 #include "Engine/Platform/Win32/Win32Platform.h"
 
-IDirect3D9* direct3D;
-
 namespace {
 
+IDirect3D9* direct3D;
 D3DPRESENT_PARAMETERS presentParameters;
 
 typedef HRESULT(WINAPI* CreateTextureProcedure)(IDirect3DDevice9*, UINT, UINT, UINT, DWORD, D3DFORMAT, D3DPOOL,
