@@ -28,3 +28,10 @@ if(BRAKKENFELL_TESTS)
     palvic_target(pad_check)
     target_link_libraries(pad_check PRIVATE palvic_engine dinput8 dxguid ole32 oleaut32 wbemuuid user32)
 endif()
+
+# The sound output on the real device under Wine (tests/windows/audio.sh).
+if(BRAKKENFELL_TESTS)
+    add_executable(audio_check tests/programs/AudioCheck.cpp)
+    palvic_target(audio_check)
+    target_link_libraries(audio_check PRIVATE palvic_win32 palvic_engine)
+endif()

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "Engine/Common/DevMenu.h"
+#include "Engine/Platform/Audio.h"
 #include "Engine/Platform/Config.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/Demo.h"
@@ -221,6 +222,8 @@ void GamePass()
     if (fullscreenRequest)
         SwitchFullscreen();
     RunTickClock();
+    // Every pass, outside the frame mutex.
+    RefillSoundStream();
     if (pendingTicks)
         RunTick();
     if (quitRequested)

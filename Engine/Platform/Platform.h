@@ -125,6 +125,37 @@ DirectPadRead PollDirectPad(int index, DPadState* state);
 // DirectInput pad takes this pad number.
 int XInputPadsExcluded();
 
+// ---- sound -----------------------------------------------------------------------------------------
+
+// What opening the sound ring found, as bits. The shell shows the boxes; without a ring it mixes on a
+// clock of its own and the game runs the same, silent.
+enum : u32 {
+    SoundRingOpened = 0,
+    SoundRingNoDevice = 0x1,   // no sound device: nothing was made, and no later call reaches one
+    SoundRingNoPriority = 0x2, // the device refused its cooperative level; the ring opened anyway
+    SoundRingNoBuffer = 0x4,   // the device opened but the ring could not be made or started
+};
+
+// Opens a looping ring of `bytes` bytes of 16-bit stereo frames (left, right), playing at `rate`
+// frames a second, silent at first, and starts it. Called once at start-up on the main thread.
+u32 OpenSoundRing(u32 bytes, u32 rate);
+
+// Stops and releases the ring and the device, if any.
+void CloseSoundRing();
+
+// The byte offset in the ring being played now; false when it cannot be read this time.
+bool SoundPlayCursor(u32* offset);
+
+enum SoundWrite {
+    SoundWriteOk,
+    SoundWriteLockFailed, // the region could not be locked
+    SoundWritePartial     // the lock granted less than the region in its first part; it was released
+};
+
+// Locks `bytes` bytes of the ring at `offset`, has fill() write them (bytes / 4 frames), and
+// unlocks. fill() is not called when the lock fails or is partial; nothing stays locked then.
+SoundWrite WriteSoundRegion(u32 offset, u32 bytes, void (*fill)(i16* frames));
+
 // ---- time and threads ----------------------------------------------------------------------------
 
 // The high-resolution counter and its frequency (false: there is no such counter).

@@ -6,6 +6,8 @@
 #include "Engine/Common/Anim.h"
 #include "Engine/Common/DataPack.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/Sound.h"
+#include "Engine/Platform/Audio.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Sheets.h"
 #include "Engine/Platform/Controls.h"
@@ -59,6 +61,8 @@ bool InitPlatform()
     if (!PlatformInit())
         return false;
     captionHeight = CaptionHeightMetric();
+    // Sound failures show their box and start-up goes on: the game then runs silent.
+    InitSound();
 
     i64 frequency = 0;
     hasPerformanceCounter = PerfFrequency(&frequency) ? 1 : 0;
@@ -101,6 +105,8 @@ int ShellMain()
         return 0;
     SetVideoMode(25);
     OpenDataPack();
+    // Sound id 0, after the data pack is opened: the queue and the voices use 0 for "none".
+    LoadSound("Data/SFX/Global/Silent.wav");
     FormatDebugText("Screen Dimensions: %d, %d", screenWidth, screenHeight);
 
     gameThread = StartThread(GameThread, nullptr);
@@ -131,9 +137,13 @@ void ShutdownPlatform()
     buttonStates = nullptr;
     buttonStatesSize = 0;
     FreeVideoBuffers();
+    FreeSound(0);
+    FreeMusicStreams();
+    FreeSoundTables();
     FreePaletteSlots();
     FreeSheetSlots();
     FreePresentBuffers();
+    ShutdownSound();
     PlatformShutdown();
     if (frameMutex) {
         DestroyFrameMutex(frameMutex);

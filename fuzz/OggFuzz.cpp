@@ -1,0 +1,58 @@
+// Ogg music: a damaged track played through the music stream, with its loop point. The first byte
+// picks the image: 0 takes the input as it is; otherwise the input is a patch (offset, byte pairs)
+// over a valid track made by the data kit, which reaches far deeper into the decoder than random
+// bytes do.
+#include <cmath>
+#include <vector>
+
+#include "Engine/Common/Sound.h"
+#include "Engine/Platform/Audio.h"
+#include "tools/datakit/Ogg.h"
+
+namespace {
+
+const std::vector<u8>& ValidTrack()
+{
+    static std::vector<u8> track;
+    if (track.empty()) {
+        std::vector<i16> samples;
+        for (int i = 0; i < 6000; ++i) {
+            samples.push_back((i16)(9000 * std::sin(i * 0.0627)));
+            samples.push_back((i16)(7000 * std::sin(i * 0.0411)));
+        }
+        datakit::MakeOgg(samples, 2, 44100, &track);
+    }
+    return track;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
+{
+    if (size < 5 || size > (1u << 20))
+        return 0;
+    const u32 loop = (u32)data[1] | (u32)data[2] << 8 | (u32)data[3] << 16 | (u32)(data[4] & 0x80 ? 0xFF : 0) << 24;
+    std::vector<u8> image;
+    if (data[0] == 0) {
+        image.assign(data + 5, data + size);
+    } else {
+        image = ValidTrack();
+        for (size_t i = 5; i + 2 < size; i += 3) {
+            const size_t at = ((size_t)data[i] << 8 | data[i + 1]) * 7 % image.size();
+            image[at] ^= data[i + 2];
+        }
+    }
+    AssetReader reader{};
+    reader.data = image.data();
+    reader.size = (u32)image.size();
+    requestedMusic = requestedNextMusic = &reader;
+    musicLoopSample = loop;
+    musicChangeRequest = 1;
+    musicStopRequest = 1;
+    static i16 frames[streamHalfFrames * 2];
+    for (int half = 0; half < 6; ++half)
+        FillAudioBlock(frames);
+    musicStopRequest = 1;
+    FillAudioBlock(frames);
+    return 0;
+}
