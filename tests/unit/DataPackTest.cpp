@@ -1,11 +1,14 @@
 // File access through the data pack and loose files, and the asset reader over them.
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "Engine/Common/AssetReader.h"
 #include "Engine/Common/Debug.h"
 #include "tests/unit/AssetFiles.h"
+#include "tools/datakit/DataSet.h"
 
 namespace {
 
@@ -291,6 +294,28 @@ TEST_F(DataPackTest, DamagedPacksAreReportedAndLooseFilesStillOpen)
         ASSERT_EQ(OpenAssetFile("Data/a.txt"), 1u) << c.name;
         CloseAssetFile();
     }
+}
+
+TEST_F(DataPackTest, TheDataSetIsPackedWhole)
+{
+    ASSERT_TRUE(datakit::BuildDataSet("."));
+    ASSERT_NE(OpenDataPack(), 0u);
+    u32 files = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator("Data")) {
+        if (!entry.is_regular_file())
+            continue;
+        const std::string path = entry.path().generic_string();
+        std::ifstream in(path, std::ios::binary);
+        const std::string loose((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_EQ(OpenAssetFile(path.c_str()), 1u) << path;
+        EXPECT_EQ(looseFileMode, 0) << path << " was not found in the pack";
+        std::string packed(AssetFileSize(), '\0');
+        PackReadBytes(packed.data(), packed.size());
+        CloseAssetFile();
+        EXPECT_EQ(packed, loose) << path;
+        ++files;
+    }
+    EXPECT_GT(files, 0u);
 }
 
 TEST_F(DataPackTest, ReaderYieldsTenAtTheEndWithoutAdvancing)
