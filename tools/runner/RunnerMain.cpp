@@ -104,7 +104,7 @@ int main(int argc, char** argv)
         }
     }
     FILE* checksums = nullptr;
-    if (checksumPath && !(checksums = fopen(std::filesystem::absolute(checksumPath).string().c_str(), "w"))) {
+    if (checksumPath && !(checksums = fopen(std::filesystem::absolute(checksumPath).string().c_str(), "wb"))) {
         fprintf(stderr, "runner: cannot write %s\n", checksumPath);
         return 1;
     }
