@@ -68,9 +68,9 @@ inline void SpriteRow(const u8* src, u32* dst, int c0, int c1, const u32* palett
     }
 }
 
-// Modes 1 and 2 take the source share of a colour through the tables; for an image of more
-// pixels than the palette has entries it is cheaper to take it once for every entry. True when
-// `scaled` was filled and the draw should use it with blendAddScaled or blendMixScaled.
+// Modes 1 and 2 take the source share of a colour through the tables; for an image of twice as
+// many pixels as the palette has entries or more, taking it once for every entry is cheaper. True
+// when `scaled` was filled and the draw should use it with blendAddScaled or blendMixScaled.
 bool ScaleOnce(u32 mode, int width, int height, const u32* palette, BlendRows rows, u32* scaled)
 {
     if ((mode != 1 && mode != 2) || width * height < 512)
@@ -110,7 +110,7 @@ void DrawPlain(const SpriteImage& image, i32 scrollX, i32 scrollY, i32 x, i32 y,
     const BlendRows rows = BlendRowsAt(blendLevel);
     u32 scaled[256];
     if (ScaleOnce(mode, image.width, image.height, palette, rows, scaled))
-        mode += blendAddScaled - 1, palette = scaled;
+        mode = mode == 1 ? blendAddScaled : blendMixScaled, palette = scaled;
     switch (mode) {
     case 0: PlainImage<W, H, FlipX, FlipY, 0>(image, left, top, palette, frame, rows); break;
     case 1: PlainImage<W, H, FlipX, FlipY, 1>(image, left, top, palette, frame, rows); break;
@@ -218,7 +218,7 @@ void DrawRotated(const SpriteImage& image, i32 scrollX, i32 scrollY, i32 x, i32 
     const BlendRows rows = BlendRowsAt(blendLevel);
     u32 scaled[256];
     if (ScaleOnce(mode, walk.width < W ? walk.width : W, walk.height < H ? walk.height : H, palette, rows, scaled))
-        mode += blendAddScaled - 1, palette = scaled;
+        mode = mode == 1 ? blendAddScaled : blendMixScaled, palette = scaled;
     switch (mode) {
     case 0: RotatedBox<W, H, 0>(image, walk, palette, frame, rows); break;
     case 1: RotatedBox<W, H, 1>(image, walk, palette, frame, rows); break;
