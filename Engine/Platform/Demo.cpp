@@ -4,66 +4,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Engine/Common/AssetReader.h"
 #include "Engine/Common/Random.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Platform/Input.h"
-
-namespace {
-
-// The playback held whole in memory. Read from the loose file for now; the data pack's lookup
-// comes with the engine's asset reader.
-struct AssetReader {
-    u8* data;
-    u32 size;
-    u32 position;
-    char* name;
-    char* directory;
-};
-
-u8 OpenAssetReader(const char* path, AssetReader* reader)
-{
-    reader->position = 0;
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return 0;
-    u8* data = nullptr;
-    u32 size = 0;
-    u8 chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof(chunk), file)) > 0) {
-        u8* grown = (u8*)realloc(data, size + got);
-        if (!grown)
-            break;
-        data = grown;
-        memcpy(data + size, chunk, got);
-        size += (u32)got;
-    }
-    fclose(file);
-    reader->data = data;
-    reader->size = size;
-    reader->name = reader->directory = nullptr;
-    return 1;
-}
-
-void CloseAssetReader(AssetReader* reader)
-{
-    free(reader->data);
-    free(reader->name);
-    free(reader->directory);
-    *reader = AssetReader{};
-}
-
-u32 ReadU32BE(AssetReader* reader)
-{
-    if (reader->position >= reader->size || reader->size - reader->position < 4)
-        return 10;
-    const u8* p = reader->data + reader->position;
-    reader->position += 4;
-    return (u32)p[0] << 24 | (u32)p[1] << 16 | (u32)p[2] << 8 | p[3];
-}
-
-} // namespace
 
 FILE* demoFile;
 AssetReader demoReader;
@@ -94,7 +39,7 @@ bool BeginPlayback(AssetReader* reader)
         return false;
     }
     controlModes[0] = ControlPlayback;
-    demoSeed = ::ReadU32BE();
+    demoSeed = ReadU32BE();
     GameSrand(demoSeed);
     return true;
 }

@@ -1,11 +1,13 @@
 // Input demos: recording player 1's masks into "test.dem", playing them back tick for tick with the
 // same random numbers, and the ends of a demo.
+#include "Engine/Common/DataPack.h"
 #include "Engine/Common/Random.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/Demo.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/ScratchDir.h"
 #include "tools/datakit/InputFiles.h"
+#include "tools/datakit/PackWriter.h"
 
 namespace {
 
@@ -119,6 +121,20 @@ TEST_F(DemoTest, PlaybackStopsAtTheEndOfTheFile)
         EXPECT_EQ(controlModes[0], ControlLive) << c.name;
         EXPECT_FALSE(DemoPlaying()) << c.name;
     }
+}
+
+TEST_F(DemoTest, PlaybackReadsTheDataPackBeforeTheLooseFile)
+{
+    std::vector<u8> pack;
+    std::string error;
+    ASSERT_TRUE(datakit::MakePack({{"test.dem", datakit::DemoFile(31, {{0x5, 0}})}}, &pack, &error)) << error;
+    ASSERT_TRUE(ScratchDir::Write("data.ch3", pack));
+    ASSERT_TRUE(ScratchDir::Write("test.dem", datakit::DemoFile(32, {{0x6, 0}})));
+    ASSERT_NE(OpenDataPack(), 0u);
+    TickWith({KeyF10});
+    EXPECT_EQ(demoSeed, 31u);
+    EXPECT_EQ(TickWith({}).held, 0x5u);
+    CloseDataPack();
 }
 
 TEST_F(DemoTest, PlaybackRefusesAMissingOrSeedlessFile)
