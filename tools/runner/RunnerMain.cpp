@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/Common/DataPack.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Platform/Headless/Headless.h"
 #include "Engine/Platform/Shell.h"
@@ -120,6 +121,7 @@ int main(int argc, char** argv)
     if (!InitPlatform())
         return 1;
     SetVideoMode(25);
+    OpenDataPack();
     OnMainWindowActivate(true);
     GameSetup();
 
