@@ -15,4 +15,20 @@ if(PALVIC_SDL_SOURCES)
     add_executable(brakkenfell Engine/Platform/Sdl/SdlMain.cpp)
     palvic_target(brakkenfell)
     target_link_libraries(brakkenfell PRIVATE palvic_sdl palvic_engine)
+
+    if(BRAKKENFELL_TESTS)
+        # The probe that the real-window scripts (tests/e2e/sdl_*.sh) drive under Xvfb; they find it
+        # beside the game in the build folder.
+        add_executable(sdl_present_probe tests/programs/sdl_present_probe.cpp)
+        palvic_target(sdl_present_probe)
+        target_link_libraries(sdl_present_probe PRIVATE palvic_sdl palvic_engine)
+
+        # The main thread's request queue and the keyboard table, without a display.
+        find_package(GTest REQUIRED)
+        include(GoogleTest)
+        add_executable(sdl_backend_tests tests/programs/SdlRequestsTest.cpp tests/programs/SdlKeysTest.cpp)
+        palvic_target(sdl_backend_tests)
+        target_link_libraries(sdl_backend_tests PRIVATE palvic_sdl palvic_engine GTest::gtest GTest::gtest_main)
+        gtest_discover_tests(sdl_backend_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
+    endif()
 endif()

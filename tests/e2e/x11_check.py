@@ -1,0 +1,174 @@
+"""Helpers of the real-window tests.
+
+  x11_check.py picture SHOT.ppm X Y WIDTH HEIGHT SCALE
+      The probe's pattern must fill the rectangle exactly, each frame pixel SCALE x SCALE
+      screen pixels, with the magenta marker as the rectangle's top-left pixel.
+  x11_check.py smooth SHOT.ppm WIDTH HEIGHT
+      Full screen: the corner colours sit in the screen's corners and the picture was scaled with
+      linear filtering (the marker's edge blends into the gradient).
+  x11_check.py close WINDOW_ID        sends the window manager's close request to a window
+  x11_check.py key WINDOW_ID KEYSYM   presses and releases a key in a window
+"""
+import ctypes
+import ctypes.util
+import sys
+
+FRAME_W, FRAME_H = 424, 240
+MAGENTA, CYAN, YELLOW, WHITE = 0xFF00FF, 0x00FFFF, 0xFFFF00, 0xFFFFFF
+
+
+def pattern(x, y):
+    left, right = x < 4, x >= FRAME_W - 4
+    top, bottom = y < 4, y >= FRAME_H - 4
+    if top and left:
+        return MAGENTA
+    if top and right:
+        return CYAN
+    if bottom and left:
+        return YELLOW
+    if bottom and right:
+        return WHITE
+    return ((x * 255 // (FRAME_W - 1)) << 16) | ((y * 255 // (FRAME_H - 1)) << 8) | 0x40
+
+
+def read_ppm(path):
+    with open(path, 'rb') as f:
+        data = f.read()
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b'#':
+            pos = data.index(b'\n', pos)
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    pos += 1
+    if fields[0] != b'P6' or int(fields[3]) != 255:
+        sys.exit('not an 8-bit P6 picture: %s' % path)
+    width, height = int(fields[1]), int(fields[2])
+    pixels = data[pos:pos + width * height * 3]
+
+    def at(x, y):
+        i = (y * width + x) * 3
+        return (pixels[i] << 16) | (pixels[i + 1] << 8) | pixels[i + 2]
+    return width, height, at
+
+
+def check_picture(path, x0, y0, width, height, scale):
+    _, _, at = read_ppm(path)
+    if (width, height) != (FRAME_W * scale, FRAME_H * scale):
+        sys.exit('window is %dx%d, expected %dx%d' % (width, height, FRAME_W * scale, FRAME_H * scale))
+    bad = 0
+    for y in range(height):
+        for x in range(width):
+            want, got = pattern(x // scale, y // scale), at(x0 + x, y0 + y)
+            if want != got:
+                if bad < 5:
+                    print('pixel (%d, %d): %06X, expected %06X' % (x, y, got, want))
+                bad += 1
+    if bad:
+        sys.exit('%d of %d pixels differ from the pattern' % (bad, width * height))
+    print('picture %dx%d at (%d, %d) matches the pattern at %dx' % (width, height, x0, y0, scale))
+
+
+def check_smooth(path, width, height):
+    w, h, at = read_ppm(path)
+    corners = {(0, 0): MAGENTA, (w - 1, 0): CYAN, (0, h - 1): YELLOW, (w - 1, h - 1): WHITE}
+    for (x, y), want in corners.items():
+        if at(x, y) != want:
+            sys.exit('corner (%d, %d) is %06X, expected %06X' % (x, y, at(x, y), want))
+    if (w, h) != (width, height):
+        sys.exit('screen is %dx%d, expected %dx%d' % (w, h, width, height))
+    # Point sampling gives only marker red (255) or gradient red (below 10) along the top row where
+    # the marker ends; a linear filter blends the two.
+    reds = [at(x, 1) >> 16 for x in range(w // FRAME_W * 8 + 8)]
+    if not any(16 < red < 240 for red in reds):
+        sys.exit('no blended pixel at the marker\'s edge: the picture was not filtered linearly')
+    print('full screen %dx%d: corners in place, linear filtering seen' % (w, h))
+
+
+class ClientMessage(ctypes.Structure):
+    _fields_ = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
+                ('display', ctypes.c_void_p), ('window', ctypes.c_ulong), ('message_type', ctypes.c_ulong),
+                ('format', ctypes.c_int), ('data', ctypes.c_long * 5), ('pad', ctypes.c_long * 12)]
+
+
+class KeyEvent(ctypes.Structure):
+    _fields_ = [('type', ctypes.c_int), ('serial', ctypes.c_ulong), ('send_event', ctypes.c_int),
+                ('display', ctypes.c_void_p), ('window', ctypes.c_ulong), ('root', ctypes.c_ulong),
+                ('subwindow', ctypes.c_ulong), ('time', ctypes.c_ulong), ('x', ctypes.c_int), ('y', ctypes.c_int),
+                ('x_root', ctypes.c_int), ('y_root', ctypes.c_int), ('state', ctypes.c_uint),
+                ('keycode', ctypes.c_uint), ('same_screen', ctypes.c_int), ('pad', ctypes.c_long * 12)]
+
+
+def open_x11():
+    xlib = ctypes.CDLL(ctypes.util.find_library('X11') or 'libX11.so.6')
+    xlib.XOpenDisplay.restype = ctypes.c_void_p
+    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    xlib.XInternAtom.restype = ctypes.c_ulong
+    xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    xlib.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.c_void_p]
+    xlib.XStringToKeysym.restype = ctypes.c_ulong
+    xlib.XStringToKeysym.argtypes = [ctypes.c_char_p]
+    xlib.XKeysymToKeycode.restype = ctypes.c_ubyte
+    xlib.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    xlib.XDefaultRootWindow.restype = ctypes.c_ulong
+    xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    xlib.XFlush.argtypes = [ctypes.c_void_p]
+    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = xlib.XOpenDisplay(None)
+    if not display:
+        sys.exit('cannot open the display')
+    return xlib, display
+
+
+def send_close(window):
+    xlib, display = open_x11()
+    event = ClientMessage()
+    event.type = 33  # ClientMessage
+    event.window = window
+    event.message_type = xlib.XInternAtom(display, b'WM_PROTOCOLS', 0)
+    event.format = 32
+    event.data[0] = xlib.XInternAtom(display, b'WM_DELETE_WINDOW', 0)
+    event.data[1] = 0  # CurrentTime
+    xlib.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+    xlib.XFlush(display)
+    xlib.XCloseDisplay(display)
+
+
+def send_key(window, keysym_name):
+    xlib, display = open_x11()
+    keycode = xlib.XKeysymToKeycode(display, xlib.XStringToKeysym(keysym_name.encode()))
+    if not keycode:
+        sys.exit('no key for %s' % keysym_name)
+    for kind, mask in ((2, 1 << 0), (3, 1 << 1)):  # KeyPress, KeyRelease and their masks
+        event = KeyEvent()
+        event.type = kind
+        event.window = window
+        event.root = xlib.XDefaultRootWindow(display)
+        event.keycode = keycode
+        event.same_screen = 1
+        xlib.XSendEvent(display, window, 1, mask, ctypes.byref(event))
+    xlib.XFlush(display)
+    xlib.XCloseDisplay(display)
+
+
+def main(argv):
+    if len(argv) == 8 and argv[1] == 'picture':
+        check_picture(argv[2], *(int(v) for v in argv[3:8]))
+    elif len(argv) == 5 and argv[1] == 'smooth':
+        check_smooth(argv[2], int(argv[3]), int(argv[4]))
+    elif len(argv) == 3 and argv[1] == 'close':
+        send_close(int(argv[2], 0))
+    elif len(argv) == 4 and argv[1] == 'key':
+        send_key(int(argv[2], 0), argv[3])
+    else:
+        sys.exit(__doc__)
+
+
+if __name__ == '__main__':
+    main(sys.argv)
