@@ -92,9 +92,13 @@ void FreeLayer(TileLayer* layer);
 // A new load sets every camera's bounds and targets from the layout's camera-locked layers.
 i32 LoadLayout(const char* path);
 
-// Reads the body after the version byte, format 0-3 (file version 2-5), from the given bytes.
-// The layout's name gives the folder its tile sheets are loaded from.
-void ReadLayoutBody(Layout* layout, u8 format, const u8* data, u32 size);
+// Reads the body that follows the version byte, format 0-3 (file version 2-5), from the given
+// bytes. The layout's name gives the folder its tile sheets are loaded from. Values the drawers and
+// tile queries cannot use are brought into range here: negative layer sizes become 0, runs stop at
+// the last cell, wrap lengths and repeat counts are kept between 1 and the layer's size, cells that
+// name a tile past their sheet (or a sheet past the count) are emptied. Bytes past the end read
+// as 0.
+void ReadLayoutBody(Layout* layout, u8 format, const u8* body, u32 size);
 
 // Drops one use of the layout in a slot, freeing it at zero. A slot that holds nothing (-1 from a
 // failed load, or past the table) is ignored.

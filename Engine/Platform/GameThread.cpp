@@ -2,7 +2,9 @@
 
 #include <cstring>
 
+#include "Engine/Common/Camera.h"
 #include "Engine/Common/DevMenu.h"
+#include "Engine/Common/Layout.h"
 #include "Engine/Platform/Audio.h"
 #include "Engine/Platform/Config.h"
 #include "Engine/Platform/Controls.h"
@@ -156,6 +158,7 @@ void RunGameFrame()
     if (!pauseMenuOpen)
         ++demoSeed;
     ++tickCount;
+    RefreshCurrentLayout();
     if (windowActive)
         ServeHotkeys();
     ++frameCounter;
@@ -164,6 +167,8 @@ void RunGameFrame()
         stageSwitching = 0;
         currentStage->frame();
     }
+    UpdateCameras();
+    EaseCameraBounds();
     StepMusicFade();
     // The picture the freeze shows is the last frame drawn before it.
     if (devMenuOpen && savedFrame && frameBuffer && (u32)presentedWidth * presentedHeight * 4 >= frameBytes)

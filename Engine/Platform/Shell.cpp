@@ -6,6 +6,7 @@
 #include "Engine/Common/Anim.h"
 #include "Engine/Common/DataPack.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/Layout.h"
 #include "Engine/Common/Sound.h"
 #include "Engine/Platform/Audio.h"
 #include "Engine/Common/Palettes.h"
@@ -137,6 +138,7 @@ void ShutdownPlatform()
     buttonStates = nullptr;
     buttonStatesSize = 0;
     FreeVideoBuffers();
+    FreeLayoutSlotTables();
     FreeSound(0);
     FreeMusicStreams();
     FreeSoundTables();

@@ -5,6 +5,7 @@
 
 #include "Engine/Platform/Platform.h"
 #include "Engine/Platform/Video.h"
+#include "Engine/Render/LayerDraw.h"
 #include "Engine/Render/Lines.h"
 #include "Engine/Render/PresentCopy.h"
 #include "Engine/Render/SpriteBlit.h"
@@ -57,9 +58,9 @@ struct ModeSize {
 };
 
 const ModeSize modeSizes[] = {
-    {20, 320, 240, {FillBlitterSlots<320, 240>}},
-    {24, 640, 480, {FillBlitterSlots<640, 480>, FillTextureSlots}},
-    {25, 424, 240, {FillBlitterSlots<424, 240>}},
+    {20, 320, 240, {FillBlitterSlots<320, 240>, FillLayerSlots<320, 240>}},
+    {24, 640, 480, {FillBlitterSlots<640, 480>, FillTextureSlots, FillLayerSlots<640, 480>}},
+    {25, 424, 240, {FillBlitterSlots<424, 240>, FillLayerSlots<424, 240>}},
 };
 
 } // namespace

@@ -14,6 +14,8 @@ struct EdgeRecord {
 
 struct SpriteImage;
 struct TileRecord;
+struct TileLayer;
+struct Layout;
 
 typedef void (*DrawTileFunction)(const TileRecord* tile, i32 scrollX, i32 scrollY, i32 x, i32 y);
 typedef void (*DrawSpriteFunction)(const SpriteImage* image, i32 scrollX, i32 scrollY, i32 x, i32 y);
@@ -23,6 +25,8 @@ typedef void (*DrawVLineFunction)(i32 x, i32 y0, i32 y1, u8 colour);
 typedef void (*DrawLineFunction)(i32 x0, i32 y0, i32 x1, i32 y1, u8 colour);
 typedef void (*FillRectFunction)(i32 x0, i32 y0, i32 x1, i32 y1, u8 colour);
 typedef void (*DrawTextureLineFunction)(i32 xa, i32 ua, i32 va, i32 xb, i32 ub, i32 vb, i32 y);
+typedef void (*DrawLayerFunction)(const TileLayer* layer);
+typedef void (*DrawLayerPalettedFunction)(const TileLayer* layer, u8 tileSheetIndex, const Layout* layout);
 typedef void (*ScanTextureEdgeFunction)(i32 xa, i32 ya, i32 ua, i32 va, i32 xb, i32 yb, i32 ub, i32 vb);
 
 // One function pointer per drawing role, filled per video mode by SetVideoMode. The three
@@ -42,6 +46,9 @@ struct RendererSlots {
     FillRectFunction FillRect;
     DrawTextureLineFunction DrawTextureLine; // 640x480 only
     ScanTextureEdgeFunction ScanTextureEdge; // 640x480 only
+    DrawLayerFunction DrawLayer[6];       // tile-layer drawers by scroll mode
+    DrawLayerFunction DrawLayerOpaque[6]; // their opaque twins (called by nothing)
+    DrawLayerPalettedFunction DrawLayerCameraPaletted; // 424x240 only
 };
 
 extern u8 videoMode;
