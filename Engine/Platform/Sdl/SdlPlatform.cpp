@@ -14,6 +14,7 @@
 
 #include "Engine/Platform/Platform.h"
 #include "Engine/Platform/Sdl/SdlKeys.h"
+#include "Engine/Platform/Sdl/SdlPads.h"
 #include "Engine/Platform/Shell.h"
 
 SDL_Window* sdlWindow;
@@ -221,6 +222,7 @@ bool PlatformInit()
         ShowMessageBox("Error Initializing DirectInput", "DirectInput Error", BoxIconError);
         return false;
     }
+    SdlInitPads();
 
     SdlResetKeys();
     SdlSetCapsLock((SDL_GetModState() & KMOD_CAPS) != 0);
@@ -232,6 +234,7 @@ bool PlatformInit()
 void PlatformShutdown()
 {
     DestroyRequestQueue(&mainRequests);
+    SdlClosePads();
     SdlDestroyVideo();
     if (sdlWindow) {
         SDL_DestroyWindow(sdlWindow);
@@ -259,6 +262,7 @@ bool PumpMainThread(int*)
         if (!gameRunning)
             break;
         SdlSetCapsLock((SDL_GetModState() & KMOD_CAPS) != 0);
+        SdlPumpPads();
         ServeRequests(&mainRequests);
         SdlShowNewestPicture(redraw);
     }
