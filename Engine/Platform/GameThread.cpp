@@ -5,6 +5,7 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/DevMenu.h"
 #include "Engine/Common/Layout.h"
+#include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Platform/Audio.h"
 #include "Engine/Platform/Config.h"
 #include "Engine/Platform/Controls.h"
@@ -168,6 +169,7 @@ void RunGameFrame()
         currentStage->frame();
     }
     UpdateCameras();
+    DrawScene();
     EaseCameraBounds();
     StepMusicFade();
     // The picture the freeze shows is the last frame drawn before it.

@@ -7,6 +7,7 @@
 #include "Engine/Common/DataPack.h"
 #include "Engine/Common/Debug.h"
 #include "Engine/Common/Layout.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Sound.h"
 #include "Engine/Platform/Audio.h"
 #include "Engine/Common/Palettes.h"
@@ -132,6 +133,7 @@ void ShutdownPlatform()
     forceFree = 1;
     if (currentStage && currentStage->unload)
         currentStage->unload();
+    FreeObjectTypeRegistry();
     FreeStageRegistry();
 
     free(buttonStates);

@@ -1,8 +1,4 @@
-// The object types the player's placement mode cycles through; a stage switch empties the list.
+// The player's object-placement mode. The list of types it cycles through, placeableTypes with
+// placeableTypeCount, lives with the object type registry.
 #pragma once
-#include "Engine/Common/Types.h"
-
-struct ObjectType;
-
-extern ObjectType* placeableTypes[128];
-extern u32 placeableTypeCount;
+#include "Engine/Common/ObjectType.h"

@@ -1,11 +1,12 @@
 // runner: the game on the headless backend.
 //
-//   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]...
+//   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... [--objects FILE]
 //
 // Runs TICKS ticks of the game from DATA_DIR with a virtual clock. SCRIPT holds one key event a
 // line, "TICK SLOT down" or "TICK SLOT up" (SLOT a keyboard scan code, decimal or 0x hex), applied
 // before that tick's poll. --checksums writes one line a tick: the tick number and an FNV-1a hash
-// of the frame. --png writes the frame of a tick as a PNG.
+// of the frame. --png writes the frame of a tick as a PNG. --objects writes a placement file of test
+// markers at FILE with the data kit and runs a stage of its own that places, updates and draws them.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "Engine/Platform/Shell.h"
 #include "Engine/Render/VideoMode.h"
 #include "tools/runner/Png.h"
+#include "tools/runner/RunnerObjects.h"
 
 namespace {
 
@@ -71,7 +73,8 @@ u32 FrameChecksum()
 
 int Usage()
 {
-    fprintf(stderr, "usage: runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]...\n");
+    fprintf(stderr, "usage: runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... "
+                    "[--objects FILE]\n");
     return 2;
 }
 
@@ -88,6 +91,7 @@ int main(int argc, char** argv)
     std::vector<KeyEvent> events;
     const char* checksumPath = nullptr;
     std::map<u32, std::string> pngs;
+    std::string objectsPath;
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--keys") == 0 && i + 1 < argc) {
             if (!ReadScript(argv[++i], &events))
@@ -100,6 +104,8 @@ int main(int argc, char** argv)
             if (!colon)
                 return Usage();
             pngs[(u32)strtoul(spec, nullptr, 10)] = std::filesystem::absolute(colon + 1).string();
+        } else if (strcmp(argv[i], "--objects") == 0 && i + 1 < argc) {
+            objectsPath = std::filesystem::absolute(argv[++i]).string();
         } else {
             return Usage();
         }
@@ -124,6 +130,10 @@ int main(int argc, char** argv)
     OpenDataPack();
     OnMainWindowActivate(true);
     GameSetup();
+    if (!objectsPath.empty() && !StartMarkerStage(objectsPath.c_str())) {
+        fprintf(stderr, "runner: cannot write %s\n", objectsPath.c_str());
+        return 1;
+    }
 
     size_t nextEvent = 0;
     const i64 tickLength = headless::counterFrequency / 60;

@@ -1,0 +1,3 @@
+#include "Game/Objects/ObjectNoOp.h"
+
+void ObjectNoOp(void*) {}
