@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "tools/datakit/Bytes.h"
+#include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/PackWriter.h"
 #include "tools/datakit/Wav.h"
 
@@ -25,6 +26,10 @@ bool BuildDataSet(const std::string& dir)
     // The silent sound that start-up loads into sound slot 0: a tenth of a second of silence.
     const std::vector<i16> silence(2205, 128);
     if (!Write(dir, "Data/SFX/Global/Silent.wav", MakeWav(silence, 22050, 8, 1)))
+        return false;
+
+    // The layer showcase the runner's --layout scene loads: a layer in every scroll mode.
+    if (!WriteLayerShowcase(dir))
         return false;
 
     // Last: everything written under Data/ again, packed into data.ch3.

@@ -280,10 +280,11 @@ bool WriteLayerShowcase(const std::string& dir)
     water.layerFactor = 64;
     water.depth = 2;
 
-    // Depth 3, scroll mode 3: vines hanging from the top, every column at its own vertical rate.
+    // Depth 3, scroll mode 3: vines hanging from the top, every column at its own vertical rate,
+    // drawn over the banner.
     LayoutLayer vines = MakeLayoutLayer(3, 30, 18);
     for (u16 c = 0; c < 30; c += 5) {
-        const u16 length = (u16)(2 + (c * 7) % 5);
+        const u16 length = (u16)(3 + (c / 5 * 3) % 5);
         for (u16 r = 0; r < length; ++r)
             vines.cells[r * 30 + c] = TileEntry(r + 1 == length ? VineEnd : VineTile);
     }
@@ -306,9 +307,12 @@ bool WriteLayerShowcase(const std::string& dir)
     // Depth 4, scroll mode 0: the ground, which also gives the world its size.
     LayoutLayer ground = MakeLayoutLayer(0, worldWidth, worldHeight);
     LayoutLayer collision = MakeLayoutLayer(0, worldWidth, worldHeight);
+    // The collision layer covers the last third of the world only, so that a camera panning
+    // across shows the ground's tiles first and then the collision view drawn over them.
     auto setGround = [&](u16 r, u16 c, u16 tile, bool mirror, u16 mask, u16 solidity) {
         ground.cells[r * worldWidth + c] = TileEntry(tile, mirror);
-        collision.cells[r * worldWidth + c] = (u16)(mask | solidity);
+        if (c >= 40)
+            collision.cells[r * worldWidth + c] = (u16)(mask | solidity);
     };
     for (u16 c = 0; c < worldWidth; ++c) {
         const u16 top = (u16)(c % 20 < 10 ? 15 : 14);
@@ -319,13 +323,15 @@ bool WriteLayerShowcase(const std::string& dir)
         if (c % 20 == 19) // the mirrored mask is record 2 + 1024 of a size-0 sheet
             setGround(14, c, Slope, true, 2 + 1024, 0x1000 | 0x8000);
     }
-    for (u16 c = 24; c < 30; ++c)
-        setGround(10, c, Brick, false, 1, 0x1000 | 0x2000 | (c == 24 ? 0x8000 : 0) | (c == 29 ? 0x4000 : 0));
+    for (u16 c : {24, 25, 26, 27, 28, 29, 44, 45, 46, 47, 48, 49}) {
+        const bool left = c == 24 || c == 44, right = c == 29 || c == 49;
+        setGround(10, c, Brick, false, 1, 0x1000 | 0x2000 | (left ? 0x8000 : 0) | (right ? 0x4000 : 0));
+    }
     ground.depth = 4;
     collision.depth = 5;
     collision.tileSheetIndex = 1;
 
-    layout.layers = {sky, hills, water, vines, banner, ground, collision};
+    layout.layers = {sky, hills, water, banner, vines, ground, collision};
 
     // A small pattern: the showcase tiles laid out as a designer's palette.
     const std::vector<u16> pattern = {TileEntry(GrassTop), TileEntry(DirtTile), TileEntry(Slope),

@@ -1,12 +1,15 @@
 // runner: the game on the headless backend.
 //
 //   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... [--objects FILE]
+//          [--layout FILE]
 //
 // Runs TICKS ticks of the game from DATA_DIR with a virtual clock. SCRIPT holds one key event a
 // line, "TICK SLOT down" or "TICK SLOT up" (SLOT a keyboard scan code, decimal or 0x hex), applied
 // before that tick's poll. --checksums writes one line a tick: the tick number and an FNV-1a hash
 // of the frame. --png writes the frame of a tick as a PNG. --objects writes a placement file of test
 // markers at FILE with the data kit and runs a stage of its own that places, updates and draws them.
+// --layout loads the stage layout FILE (a path inside DATA_DIR, as the game names them), shows all
+// its layers and pans camera 0 across it.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +24,7 @@
 #include "Engine/Platform/Shell.h"
 #include "Engine/Render/VideoMode.h"
 #include "tools/runner/Png.h"
+#include "tools/runner/RunnerLayout.h"
 #include "tools/runner/RunnerObjects.h"
 
 namespace {
@@ -74,7 +78,7 @@ u32 FrameChecksum()
 int Usage()
 {
     fprintf(stderr, "usage: runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... "
-                    "[--objects FILE]\n");
+                    "[--objects FILE] [--layout FILE]\n");
     return 2;
 }
 
@@ -92,6 +96,7 @@ int main(int argc, char** argv)
     const char* checksumPath = nullptr;
     std::map<u32, std::string> pngs;
     std::string objectsPath;
+    std::string layoutPath;
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--keys") == 0 && i + 1 < argc) {
             if (!ReadScript(argv[++i], &events))
@@ -106,6 +111,8 @@ int main(int argc, char** argv)
             pngs[(u32)strtoul(spec, nullptr, 10)] = std::filesystem::absolute(colon + 1).string();
         } else if (strcmp(argv[i], "--objects") == 0 && i + 1 < argc) {
             objectsPath = std::filesystem::absolute(argv[++i]).string();
+        } else if (strcmp(argv[i], "--layout") == 0 && i + 1 < argc) {
+            layoutPath = argv[++i];
         } else {
             return Usage();
         }
@@ -134,6 +141,8 @@ int main(int argc, char** argv)
         fprintf(stderr, "runner: cannot write %s\n", objectsPath.c_str());
         return 1;
     }
+    if (!layoutPath.empty())
+        StartLayoutStage(layoutPath.c_str());
 
     size_t nextEvent = 0;
     const i64 tickLength = headless::counterFrequency / 60;
