@@ -1,10 +1,11 @@
 // fuzz_seeds DIR: writes a starting corpus for each of the file fuzz targets, made by the data kit,
-// into DIR/pack_fuzz, DIR/tga_fuzz and DIR/man_fuzz.
+// into DIR/pack_fuzz, DIR/tga_fuzz, DIR/man_fuzz and DIR/layout_fuzz.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "tools/datakit/Bytes.h"
+#include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/PackWriter.h"
 #include "tools/datakit/TgaWriter.h"
@@ -91,5 +92,21 @@ int main(int argc, char** argv)
         }
 
     ok &= WriteFile(dir + "/man_fuzz/seed.man", MakeManifest(SeedManifest()));
+
+    // Layouts of every version with a layer in every scroll mode, on both sheets the target
+    // provides ("Tiles.tga", "Masks.tga").
+    for (u8 version = 2; version <= 5; ++version) {
+        LayoutFile layout;
+        layout.version = version;
+        if (version == 5)
+            layout.sheets = {{0, "Tiles.tga"}, {1, "Masks.tga"}};
+        for (u8 mode = 0; mode < 7; ++mode) {
+            LayoutLayer layer = MakeLayoutLayer(mode, 3, 2);
+            layer.cells = {1, 0x1002, 3, 0x2004, 0, 0xF006};
+            layer.tileSheetIndex = mode % 2;
+            layout.layers.push_back(layer);
+        }
+        ok &= WriteFile(dir + "/layout_fuzz/seed" + std::to_string(version) + ".bin", MakeLayout(layout));
+    }
     return ok ? 0 : 1;
 }
