@@ -294,6 +294,72 @@ TEST_F(LayoutTest, ScrollPayloadsOfEveryMode)
     EXPECT_EQ(layout->layers[6].wrapLengths, nullptr);
 }
 
+TEST(LayerSetUp, CreateGivesEachModeItsDefaultsAndCopyCarriesEverything)
+{
+    struct Case {
+        u8 mode;
+        u32 entries, wrap, repeat;
+    };
+    // A layer of 5 x 3 tiles.
+    const Case cases[] = {{0, 1, 5, 3}, {1, 1, 5, 3}, {2, 3, 5, 3}, {3, 5, 3, 5}, {4, 48, 5, 3}, {5, 80, 3, 5}, {6, 0, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "mode " << int(c.mode));
+        TileLayer layer;
+        ASSERT_TRUE(CreateLayer(&layer, c.mode, 5, 3));
+        EXPECT_EQ(LayerScrollEntryCount(c.mode, 5, 3), c.entries);
+        EXPECT_EQ(layer.cellCount, 15);
+        EXPECT_EQ(layer.scrollCount, c.repeat);
+        EXPECT_EQ(layer.layerFactor, 64);
+        EXPECT_EQ(layer.visible, 0);
+        EXPECT_EQ(layer.rowStarts[2], 10);
+        for (u32 i = 0; i < 21; ++i) // the cells, the spare row and the spare cell
+            ASSERT_EQ(layer.map[i], 0);
+        for (u32 e = 0; e < c.entries; ++e) {
+            ASSERT_EQ(layer.wrapLengths[e], c.wrap);
+            ASSERT_EQ(layer.parallaxFactor[e], 64);
+            ASSERT_EQ(layer.scrollOffsets[e], 0);
+        }
+        for (u32 i = 0; i < 15; ++i)
+            layer.map[i] = (u16)(i + 1);
+        for (u32 e = 0; e < c.entries; ++e) {
+            layer.wrapLengths[e] = e % 3 + 1;
+            layer.scrollOffsets[e] = -(i32)e;
+            layer.parallaxFactor[e] = (u8)(200 - e);
+        }
+        layer.visible = 1;
+        layer.depth = 7;
+        layer.tileSheetIndex = 2;
+        layer.scrollCount = 2;
+        layer.layerFactor = 9;
+        layer.layerScroll = -77;
+        layer.cellCount = 10;
+        // Over a destination of another mode and size: its arrays take the source's sizes.
+        TileLayer copy;
+        ASSERT_TRUE(CreateLayer(&copy, 4, 30, 20));
+        ASSERT_TRUE(CopyLayer(&layer, &copy));
+        EXPECT_EQ(copy.scrollMode, c.mode);
+        EXPECT_EQ(copy.width, 5);
+        EXPECT_EQ(copy.height, 3);
+        EXPECT_EQ(copy.cellCount, 10);
+        EXPECT_EQ(copy.visible, 1);
+        EXPECT_EQ(copy.depth, 7);
+        EXPECT_EQ(copy.tileSheetIndex, 2);
+        EXPECT_EQ(copy.scrollCount, 2u);
+        EXPECT_EQ(copy.layerFactor, 9);
+        EXPECT_EQ(copy.layerScroll, -77);
+        EXPECT_EQ(copy.rowStarts[2], 10);
+        for (u32 i = 0; i < 15; ++i)
+            ASSERT_EQ(copy.map[i], i + 1);
+        for (u32 e = 0; e < c.entries; ++e) {
+            ASSERT_EQ(copy.wrapLengths[e], e % 3 + 1);
+            ASSERT_EQ(copy.scrollOffsets[e], -(i32)e);
+            ASSERT_EQ(copy.parallaxFactor[e], (u8)(200 - e));
+        }
+        FreeLayer(&copy);
+        FreeLayer(&layer);
+    }
+}
+
 TEST_F(LayoutTest, CameraLimitsFollowTheLargestCameraLockedLayer)
 {
     for (CameraLimits& limits : cameraLimits) {
