@@ -26,6 +26,13 @@ std::string layoutPath;
 u32 shared[256];
 Palette sharedRecord{1, 0, shared, nullptr};
 
+void RemoveFolder()
+{
+    for (const char* name : {"layout1.bin", "Tiles.tga", "Masks.tga", "Tiles.tpl"})
+        remove((std::string(folder) + "/" + name).c_str());
+    rmdir(folder);
+}
+
 void SetUpOnce()
 {
     if (ready)
@@ -33,6 +40,7 @@ void SetUpOnce()
     ready = true;
     if (!mkdtemp(folder) || !InitPlatform())
         abort();
+    atexit(RemoveFolder);
     layoutPath = std::string(folder) + "/layout1.bin";
     // Tile sheets the fuzzed names can find beside the layout ("Tiles.tga" with a pattern, and
     // "Masks.tga"), small images so that each run stays quick: the tiles past them are empty.
