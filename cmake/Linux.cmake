@@ -22,6 +22,10 @@ if(PALVIC_SDL_SOURCES)
         add_executable(sdl_present_probe tests/programs/sdl_present_probe.cpp)
         palvic_target(sdl_present_probe)
         target_link_libraries(sdl_present_probe PRIVATE palvic_sdl palvic_engine)
+        # The auxiliary debug windows, for tests/e2e/sdl_extra_window.sh.
+        add_executable(sdl_extra_window_probe tests/programs/sdl_extra_window_probe.cpp)
+        palvic_target(sdl_extra_window_probe)
+        target_link_libraries(sdl_extra_window_probe PRIVATE palvic_sdl palvic_engine)
 
         # The main thread's request queue and the keyboard table, without a display.
         find_package(GTest REQUIRED)

@@ -1,10 +1,12 @@
 # The Windows program, cross-compiled with mingw-w64 and linked statically.
 file(GLOB PALVIC_WIN32_SOURCES CONFIGURE_DEPENDS Engine/Platform/Win32/*.cpp)
 list(FILTER PALVIC_WIN32_SOURCES EXCLUDE REGEX "WinMain\\.cpp$")
+# The debug windows' test probe goes into its test program only.
+list(FILTER PALVIC_WIN32_SOURCES EXCLUDE REGEX "Win32ExtraWindowsProbe\\.cpp$")
 add_library(palvic_win32 OBJECT ${PALVIC_WIN32_SOURCES})
 palvic_target(palvic_win32)
 target_link_libraries(palvic_win32 PUBLIC palvic_engine d3d9 dinput8 dxguid ole32 oleaut32 wbemuuid
-    winmm user32 gdi32)
+    winmm user32 gdi32 ddraw)
 
 add_executable(Brakkenfell WIN32 Engine/Platform/Win32/WinMain.cpp)
 palvic_target(Brakkenfell)
@@ -34,4 +36,12 @@ if(BRAKKENFELL_TESTS)
     add_executable(audio_check tests/programs/AudioCheck.cpp)
     palvic_target(audio_check)
     target_link_libraries(audio_check PRIVATE palvic_win32 palvic_engine)
+endif()
+
+# The auxiliary debug windows on DirectDraw in real windows under Wine (tests/windows/extra_window.sh).
+if(BRAKKENFELL_TESTS)
+    add_executable(extra_window_test WIN32 tests/programs/ExtraWindowTest.cpp
+        Engine/Platform/Win32/Win32ExtraWindowsProbe.cpp)
+    palvic_target(extra_window_test)
+    target_link_libraries(extra_window_test PRIVATE palvic_win32 palvic_engine)
 endif()

@@ -10,6 +10,7 @@
 #include "Engine/Platform/Config.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/Demo.h"
+#include "Engine/Platform/ExtraWindows.h"
 #include "Engine/Platform/Input.h"
 #include "Engine/Platform/Pads.h"
 #include "Engine/Platform/Platform.h"
@@ -216,6 +217,7 @@ void RunTick()
         if (KeyPressed(KeyEnd))
             runWhenInactive ^= 1;
         PresentFrame();
+        UpdateExtraWindows();
     }
     UnlockFrameMutex(frameMutex);
 }

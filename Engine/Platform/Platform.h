@@ -182,3 +182,23 @@ void DestroyFrameMutex(PlatformMutex* mutex);
 // designed); the SDL backend yields the processor briefly so a player's machine is not held at
 // full load.
 void IdleBetweenPasses();
+
+// ---- debug windows ---------------------------------------------------------------------------------
+
+struct ExtraWindow;
+
+// Makes the window of an auxiliary record (Engine/Platform/ExtraWindows.h): a resizable window of
+// the class "EXTRAWINDOW" titled `title`, its client area the record's width x height, its display
+// built for that size, and the record as its user data; shown without taking the focus from the
+// main window. Sets the record's window and display; false (with nothing left behind) on failure.
+bool CreateExtraWindow(ExtraWindow* window, const char* title);
+
+// Copies the record's pixels to its display and shows them; false when nothing could be shown.
+bool PresentExtraWindow(ExtraWindow* window);
+
+// Releases the record's display and its window, if it still has one. The record stays.
+void DestroyExtraWindow(ExtraWindow* window);
+
+// One message step for the game thread: when a message of the windows it owns waits, dispatches it;
+// at most one a call.
+void PumpGameThreadMessage();

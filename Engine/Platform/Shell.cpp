@@ -13,6 +13,7 @@
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Sheets.h"
 #include "Engine/Platform/Controls.h"
+#include "Engine/Platform/ExtraWindows.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Platform/Input.h"
 #include "Engine/Platform/Platform.h"
@@ -129,6 +130,8 @@ int ShellMain()
 
 void ShutdownPlatform()
 {
+    // Destroyed, not minimised: nothing draws them once the game thread has stopped.
+    CloseExtraWindows();
     // Assets go whatever their use counts: nothing is loaded after this.
     forceFree = 1;
     if (currentStage && currentStage->unload)

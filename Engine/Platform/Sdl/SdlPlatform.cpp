@@ -13,6 +13,7 @@
 #include <new>
 
 #include "Engine/Platform/Platform.h"
+#include "Engine/Platform/Sdl/SdlExtraWindows.h"
 #include "Engine/Platform/Sdl/SdlKeys.h"
 #include "Engine/Platform/Sdl/SdlPads.h"
 #include "Engine/Platform/Shell.h"
@@ -88,6 +89,8 @@ void HandleWindowEvent(const SDL_WindowEvent& event, bool* redraw)
 
 void HandleEvent(const SDL_Event& event, bool* redraw)
 {
+    if (SdlExtraWindowEvent(event))
+        return;
     switch (event.type) {
     case SDL_QUIT:
         OnMainWindowClose();
@@ -235,6 +238,7 @@ void PlatformShutdown()
 {
     DestroyRequestQueue(&mainRequests);
     SdlClosePads();
+    SdlDestroyExtraWindows();
     SdlDestroyVideo();
     if (sdlWindow) {
         SDL_DestroyWindow(sdlWindow);

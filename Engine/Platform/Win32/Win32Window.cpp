@@ -2,6 +2,7 @@
 // the release of the video objects at shutdown.
 #include "Engine/Platform/Platform.h"
 #include "Engine/Platform/Shell.h"
+#include "Engine/Platform/Win32/Win32ExtraWindows.h"
 #include "Engine/Platform/Win32/Win32Internal.h"
 #include "Engine/Platform/Win32/Win32Pads.h"
 #include "Engine/Platform/Win32/Win32Platform.h"
@@ -82,8 +83,8 @@ bool PlatformInit()
         MessageBoxA(nullptr, "Could not register main window class", "Fatal Error!", MB_ICONERROR);
         return false;
     }
-    // The debug windows' class; their procedure comes with the debug windows.
-    if (!RegisterWindowClass("EXTRAWINDOW", DefWindowProcA)) {
+    // The debug windows' class.
+    if (!RegisterWindowClass("EXTRAWINDOW", ExtraWindowProc)) {
         MessageBoxA(nullptr, "Cannot register class!", "", MB_ICONERROR);
         return false;
     }
