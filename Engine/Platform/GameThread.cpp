@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/DevMenu.h"
 #include "Engine/Common/Layout.h"
@@ -144,7 +145,7 @@ bool RunFreeze()
 {
     if (devMenuVisible) {
         if (KeyPressed(KeyEscape))
-            devMenuVisible = devMenuOpen = 0;
+            CloseDevMenu();
     } else {
         if (KeyPressed(KeyHome))
             devMenuOpen = 0;
@@ -152,6 +153,7 @@ bool RunFreeze()
             return true;
     }
     ShowFrozenFrame();
+    RunDevMenu();
     return false;
 }
 

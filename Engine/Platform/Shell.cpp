@@ -4,8 +4,10 @@
 #include <cstdlib>
 
 #include "Engine/Common/Anim.h"
+#include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/DataPack.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/DevMenu.h"
 #include "Engine/Common/Layout.h"
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Sound.h"
@@ -124,6 +126,7 @@ int ShellMain()
         return exitCode;
 
     StopGameThread();
+    FreeBitmapFont(&menuFont);
     ShutdownPlatform();
     return 0;
 }
@@ -138,6 +141,7 @@ void ShutdownPlatform()
         currentStage->unload();
     FreeObjectTypeRegistry();
     FreeStageRegistry();
+    FreeDevFont();
 
     free(buttonStates);
     buttonStates = nullptr;

@@ -4,6 +4,7 @@
 
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/LayoutWriter.h"
+#include "tools/datakit/FontWriter.h"
 #include "tools/datakit/PackWriter.h"
 #include "tools/datakit/Wav.h"
 
@@ -27,6 +28,17 @@ bool BuildDataSet(const std::string& dir)
     const std::vector<i16> silence(2205, 128);
     if (!Write(dir, "Data/SFX/Global/Silent.wav", MakeWav(silence, 22050, 8, 1)))
         return false;
+
+    // The dev font, the menu font and the text font, rasterised from the system's DejaVu fonts.
+    std::vector<PackFile> fonts;
+    std::string fontError;
+    if (!MakeEngineFonts(&fonts, &fontError)) {
+        fprintf(stderr, "datakit: %s\n", fontError.c_str());
+        return false;
+    }
+    for (const PackFile& font : fonts)
+        if (!Write(dir, font.path, font.bytes))
+            return false;
 
     // The layer showcase the runner's --layout scene loads: a layer in every scroll mode.
     if (!WriteLayerShowcase(dir))
