@@ -51,7 +51,9 @@ void GameSetup()
 {
     SetDefaultBindings();
     LoadConfig();
+    LoadDevFont();
     RegisterStages();
+    LoadBitmapFont(&menuFont, "Data/Sprites/Display/Title/MenuFont.man", -4);
     for (PlayerProgress& progress : playerProgress)
         progress = PlayerProgress{3, 0, 0};
     GoToStage(&wipStage);

@@ -1,6 +1,7 @@
 // runner: the game on the headless backend.
 //
 //   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... [--objects FILE]
+//          [--text FILE]
 //          [--layout FILE]
 //
 // Runs TICKS ticks of the game from DATA_DIR with a virtual clock. SCRIPT holds one key event a
@@ -8,6 +9,8 @@
 // before that tick's poll. --checksums writes one line a tick: the tick number and an FNV-1a hash
 // of the frame. --png writes the frame of a tick as a PNG. --objects writes a placement file of test
 // markers at FILE with the data kit and runs a stage of its own that places, updates and draws them.
+// --text draws the Braktext file FILE in a box, with the menu font and the dev font at each
+// alignment beside it.
 // --layout loads the stage layout FILE (a path inside DATA_DIR, as the game names them), shows all
 // its layers and pans camera 0 across it.
 #include <cstdio>
@@ -18,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/DataPack.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Platform/Headless/Headless.h"
@@ -26,6 +30,7 @@
 #include "tools/runner/Png.h"
 #include "tools/runner/RunnerLayout.h"
 #include "tools/runner/RunnerObjects.h"
+#include "tools/runner/RunnerText.h"
 
 namespace {
 
@@ -78,7 +83,7 @@ u32 FrameChecksum()
 int Usage()
 {
     fprintf(stderr, "usage: runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... "
-                    "[--objects FILE] [--layout FILE]\n");
+                    "[--objects FILE] [--text FILE] [--layout FILE]\n");
     return 2;
 }
 
@@ -97,6 +102,7 @@ int main(int argc, char** argv)
     std::map<u32, std::string> pngs;
     std::string objectsPath;
     std::string layoutPath;
+    std::string textPath;
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--keys") == 0 && i + 1 < argc) {
             if (!ReadScript(argv[++i], &events))
@@ -113,6 +119,8 @@ int main(int argc, char** argv)
             objectsPath = std::filesystem::absolute(argv[++i]).string();
         } else if (strcmp(argv[i], "--layout") == 0 && i + 1 < argc) {
             layoutPath = argv[++i];
+        } else if (strcmp(argv[i], "--text") == 0 && i + 1 < argc) {
+            textPath = std::filesystem::absolute(argv[++i]).string();
         } else {
             return Usage();
         }
@@ -143,6 +151,8 @@ int main(int argc, char** argv)
     }
     if (!layoutPath.empty())
         StartLayoutStage(layoutPath.c_str());
+    if (!textPath.empty())
+        StartTextStage(textPath.c_str());
 
     size_t nextEvent = 0;
     const i64 tickLength = headless::counterFrequency / 60;
@@ -162,6 +172,7 @@ int main(int argc, char** argv)
     if (checksums)
         fclose(checksums);
     gameRunning = 0;
+    FreeBitmapFont(&menuFont);
     ShutdownPlatform();
     return 0;
 }
