@@ -160,6 +160,8 @@ protected:
     void SetUp() override
     {
         HeadlessGame::SetUp();
+        savedPalette = currentPalette;
+        savedPaletteRgb = currentPaletteRgb;
         rng.seed(20240611);
         // Records: a third opaque, a third with holes, a few wholly transparent, the rest sparse.
         pixelBlock.assign(recordCount * 256, 0);
@@ -208,7 +210,9 @@ protected:
         currentTileSheet = nullptr;
         sharedPalette = nullptr;
         sharedPaletteCount = 0;
-        SetCurrentPalette(nullptr);
+        // The drawers leave this fixture's palette current; it goes away with the fixture.
+        currentPalette = savedPalette;
+        currentPaletteRgb = savedPaletteRgb;
         scrollX = scrollY = 0;
         for (CameraLimits& limits : cameraLimits)
             limits = CameraLimits{};
@@ -281,6 +285,8 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    u32* savedPalette = nullptr;
+    u8* savedPaletteRgb = nullptr;
     std::mt19937 rng;
     std::vector<u8> pixelBlock;
     std::vector<TileRecord> records;
