@@ -7,7 +7,7 @@ class GameLoopTest : public HeadlessGame {};
 
 TEST_F(GameLoopTest, StallGivesOneTickAndTheNextIsDueAFullTickLater)
 {
-    GameSetup();
+    StartGame();
     headless::SetCounter(headless::Counter() + TickLength() * 6); // a 100 ms stall
     GamePass();
     EXPECT_EQ(tickCount, 1u);
@@ -31,7 +31,7 @@ TEST_F(GameLoopTest, MillisecondClockCountsSixteenAndSurvivesTheWrap)
     ASSERT_TRUE(InitPlatform());
     SetVideoMode(25);
     EXPECT_EQ(hasPerformanceCounter, 0);
-    GameSetup();
+    StartGame();
     headless::AdvanceMs(15);
     GamePass();
     EXPECT_EQ(tickCount, 0u);
@@ -42,7 +42,7 @@ TEST_F(GameLoopTest, MillisecondClockCountsSixteenAndSurvivesTheWrap)
 
 TEST_F(GameLoopTest, WindowScaleAndFullScreen)
 {
-    GameSetup();
+    StartGame();
     EXPECT_EQ(headless::WindowClientWidth(), 424u);
     TapKey(KeyF5);
     Tick(); // the switch takes effect at the top of the next pass
@@ -77,7 +77,7 @@ TEST_F(GameLoopTest, WindowScaleAndFullScreen)
 
 TEST_F(GameLoopTest, EscapeAsksAndNoKeepsTheGameRunning)
 {
-    GameSetup();
+    StartGame();
     headless::SetBoxAnswer(BoxAnswerNo);
     TapKey(KeyEscape);
     ASSERT_EQ(headless::ShownBoxes().size(), 1u);
@@ -93,7 +93,7 @@ TEST_F(GameLoopTest, EscapeAsksAndNoKeepsTheGameRunning)
 
 TEST_F(GameLoopTest, EscapeInFullScreenLeavesItFirstThenAsks)
 {
-    GameSetup();
+    StartGame();
     TapKey(KeyF4);
     ASSERT_EQ(fullscreen, 1);
     headless::SetBoxAnswer(BoxAnswerNo);
@@ -130,7 +130,7 @@ TEST_F(GameLoopTest, MuteKeys)
         {0, 1, KeyF6, 1, 0}, // music off and effects on: music on, effects off
         {0, 0, KeyF6, 1, 1}, {1, 0, KeyF7, 0, 0}, {0, 0, KeyF7, 1, 0}, {0, 1, KeyF8, 0, 0}, {1, 1, KeyF8, 1, 0},
     };
-    GameSetup();
+    StartGame();
     for (const Case& c : cases) {
         musicMuted = c.music;
         sfxMuted = c.sfx;
@@ -142,7 +142,7 @@ TEST_F(GameLoopTest, MuteKeys)
 
 TEST_F(GameLoopTest, InactiveWindowPresentsButDoesNotAdvanceAndEndStillToggles)
 {
-    GameSetup();
+    StartGame();
     Tick();
     const u32 ticks = tickCount, seeds = demoSeed, frames = frameCounter, presents = headless::PresentCount();
     windowActive = 0;
@@ -207,7 +207,7 @@ TEST_F(GameLoopTest, DevMenuFreezeShowsTheSavedFrameAndInsertSteps)
 
 TEST_F(GameLoopTest, DevMenuEscapeClosesTheMenu)
 {
-    GameSetup();
+    StartGame();
     devMenuOpen = devMenuVisible = 1;
     headless::SetBoxAnswer(BoxAnswerYes);
     TapKey(KeyEscape);
@@ -250,7 +250,7 @@ TEST(MusicFade, StepsLandExactlyOnTheTarget)
 
 TEST_F(GameLoopTest, DeviceLossIsWaitedOutRecoveredOrEndsTheGame)
 {
-    GameSetup();
+    StartGame();
     headless::QueuePresentResults({PresentLost, PresentLost, PresentNotReset});
     Tick();
     Tick();
