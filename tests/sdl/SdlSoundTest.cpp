@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include "Engine/Platform/Platform.h"
 
@@ -28,7 +30,7 @@ void FillSecond(i16* frames)
 
 TEST(SdlSoundTest, RingPlaysRoundAndRoundFromItsCursor)
 {
-    const std::filesystem::path file = std::filesystem::temp_directory_path() / "palvic-sdl-ring.raw";
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / ("palvic-sdl-ring-" + std::to_string(getpid()) + ".raw");
     std::filesystem::remove(file);
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
