@@ -8,12 +8,12 @@
 #include "Engine/Common/DataPack.h"
 #include "Engine/Common/Debug.h"
 #include "Engine/Common/DevMenu.h"
+#include "Engine/Common/Palettes.h"
+#include "Engine/Common/Sheets.h"
 #include "Engine/Common/Layout.h"
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Sound.h"
 #include "Engine/Platform/Audio.h"
-#include "Engine/Common/Palettes.h"
-#include "Engine/Common/Sheets.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/ExtraWindows.h"
 #include "Engine/Platform/GameThread.h"
@@ -148,11 +148,11 @@ void ShutdownPlatform()
     buttonStatesSize = 0;
     FreeVideoBuffers();
     FreeLayoutSlotTables();
+    FreePaletteSlots();
+    FreeSheetSlots();
     FreeSound(0);
     FreeMusicStreams();
     FreeSoundTables();
-    FreePaletteSlots();
-    FreeSheetSlots();
     FreePresentBuffers();
     ShutdownSound();
     PlatformShutdown();
