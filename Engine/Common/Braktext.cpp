@@ -298,7 +298,8 @@ void ParseTextTag(const u16* tag, u32 tagLength, u16* out, u32* outCount)
     const u8 depth = tagDepth[t];
     if (depth >= textTagStackDepth)
         return;
-    WriteUnits(written, units, out, outCount);
+    // An opening tag is one unit, or two when it carries more than one argument.
+    WriteUnits(written, units == 2 ? 2 : 1, out, outCount);
     tagStack[t][depth][0] = written[0];
     tagStack[t][depth][1] = units == 2 ? written[1] : 0;
     tagDepth[t] = depth + 1;
