@@ -5,24 +5,12 @@
 #include <filesystem>
 #include <string>
 
+#include "Engine/Common/CopyText.h"
 #include "Engine/Common/DataPack.h"
 
 namespace {
 
 constexpr u8 pastEnd = 10;
-
-char* CopyText(const char* text, size_t limit)
-{
-    size_t length = strlen(text);
-    if (length > limit)
-        length = limit;
-    char* copy = (char*)malloc(length + 1);
-    if (copy) {
-        memcpy(copy, text, length);
-        copy[length] = 0;
-    }
-    return copy;
-}
 
 std::string WorkingDirectory()
 {

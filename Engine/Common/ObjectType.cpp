@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Engine/Collision/MotionScratch.h"
+#include "Engine/Common/CopyText.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/ObjectUpdate.h"
 #include "Game/Stages/StageRegistry.h"
@@ -22,15 +23,6 @@ u32 placeableTypeCount;
 extern u8 forceFree;
 
 namespace {
-
-char* CopyText(const char* text)
-{
-    const size_t length = strlen(text) + 1;
-    char* copy = (char*)malloc(length);
-    if (copy)
-        memcpy(copy, text, length);
-    return copy;
-}
 
 // Bytes between two instances of a chunk: room for the header pointer at least, and every
 // instance aligned like any record. 0 when the size cannot be honoured.

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "Engine/Common/AssetError.h"
+#include "Engine/Common/CopyText.h"
 #include "Engine/Common/DataPack.h"
 #include "Engine/Common/Debug.h"
 #include "Engine/Common/ObjectType.h"
@@ -13,15 +14,6 @@ PlacementProperty* lastProperty;
 u8 lastPropertySkipped;
 
 namespace {
-
-char* CopyText(const char* text)
-{
-    const size_t length = strlen(text) + 1;
-    char* copy = (char*)malloc(length);
-    if (copy)
-        memcpy(copy, text, length);
-    return copy;
-}
 
 u8 ReadFileU8()
 {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Engine/Common/CopyText.h"
 #include "Engine/Common/DataPack.h"
 #include "Engine/Common/Debug.h"
 #include "Engine/Platform/Audio.h"
@@ -29,15 +30,6 @@ const Sound* voice0Request;
 namespace {
 
 const char* const silentSoundPath = "Data/SFX/Global/Silent.wav";
-
-char* CopyText(const char* text)
-{
-    const size_t length = strlen(text);
-    char* copy = (char*)malloc(length + 1);
-    if (copy)
-        memcpy(copy, text, length + 1);
-    return copy;
-}
 
 // A stage that restarts itself loads its assets again without having freed them: those loads
 // take no new reference.
