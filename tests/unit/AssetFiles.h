@@ -4,7 +4,6 @@
 #pragma once
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -14,29 +13,19 @@
 #include "Engine/Common/Sheets.h"
 #include "Engine/Platform/Headless/Headless.h"
 #include "Game/Stages/StageRegistry.h"
+#include "tests/unit/TestFolder.h"
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/PackWriter.h"
 
-class AssetFiles : public ::testing::Test {
+class AssetFiles : public ::testing::Test, protected TestFolder {
 protected:
-    std::filesystem::path home, folder;
-
     void SetUp() override
     {
         headless::Reset();
         CloseDataPack();
         currentStage = previousStage = nullptr;
         forceFree = 0;
-        home = std::filesystem::current_path();
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("palvic-") + info->test_suite_name() + "-" + info->name();
-        for (char& c : name)
-            if (c == '/')
-                c = '-';
-        folder = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        std::filesystem::current_path(folder);
+        EnterTestFolder("palvic-");
     }
 
     void TearDown() override
@@ -46,13 +35,7 @@ protected:
         FreePaletteSlots();
         currentStage = previousStage = nullptr;
         forceFree = 0;
-        std::filesystem::current_path(home);
-        std::filesystem::remove_all(folder);
-    }
-
-    static void Write(const std::string& path, const std::vector<u8>& bytes)
-    {
-        ASSERT_TRUE(datakit::WriteFile(path, bytes)) << path;
+        LeaveTestFolder();
     }
 
     static void WriteText(const std::string& path, const std::string& text)

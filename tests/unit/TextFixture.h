@@ -14,6 +14,7 @@
 #include "Engine/Common/Palettes.h"
 #include "Engine/Render/DrawState.h"
 #include "tests/unit/HeadlessGame.h"
+#include "tests/unit/TestFolder.h"
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/TgaWriter.h"
@@ -45,24 +46,14 @@ inline std::ostream& operator<<(std::ostream& out, const GlyphRun& run)
     return out << "{x " << run.x << ", palette " << run.palette << ", index " << run.index << "}";
 }
 
-class TextFixture : public HeadlessGame {
+class TextFixture : public HeadlessGame, protected TestFolder {
 protected:
-    std::filesystem::path home, folder;
     u32 paletteCount = 3;
 
     void SetUp() override
     {
         HeadlessGame::SetUp();
-        home = std::filesystem::current_path();
-        const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("palvic-text-") + info->test_suite_name() + "-" + info->name();
-        for (char& c : name)
-            if (c == '/')
-                c = '-';
-        folder = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        std::filesystem::current_path(folder);
+        EnterTestFolder("palvic-text-");
         scrollX = scrollY = 0;
         for (u8& depth : tagDepth)
             depth = 0;
@@ -79,13 +70,7 @@ protected:
         forceFree = 0;
         scrollX = scrollY = 0;
         HeadlessGame::TearDown();
-        std::filesystem::current_path(home);
-        std::filesystem::remove_all(folder);
-    }
-
-    static void Write(const std::string& path, const std::vector<u8>& bytes)
-    {
-        ASSERT_TRUE(datakit::WriteFile(path, bytes)) << path;
+        LeaveTestFolder();
     }
 
     // A font set at manPath: animation a, frame f is the block animations[a][f], cut from one
