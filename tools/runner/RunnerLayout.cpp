@@ -6,8 +6,8 @@
 #include "Engine/Common/Layout.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Render/LayerDraw.h"
-#include "Engine/Render/VideoMode.h"
 #include "Game/Stages/StageRegistry.h"
+#include "tools/runner/RunnerScene.h"
 
 namespace {
 
@@ -77,10 +77,7 @@ void LayoutStageStart()
 void LayoutStageFrame()
 {
     // Layers that leave gaps show black, not the last frame.
-    if (frameBuffer)
-        for (i32 y = 0; y < screenHeight; ++y)
-            for (i32 x = 0; x < screenWidth; ++x)
-                frameBuffer[rowOffsets[y] + x] = 0;
+    FillFrame(0);
 }
 
 } // namespace
@@ -88,10 +85,5 @@ void LayoutStageFrame()
 void StartLayoutStage(const char* path)
 {
     layoutPath = path;
-    layoutStage = Stage{};
-    layoutStage.frame = LayoutStageFrame;
-    layoutStage.start = LayoutStageStart;
-    layoutStage.load = LayoutStageLoad;
-    layoutStage.unload = LayoutStageUnload;
-    pendingStage = &layoutStage;
+    StartSceneStage(&layoutStage, LayoutStageFrame, LayoutStageStart, LayoutStageLoad, LayoutStageUnload);
 }

@@ -14,6 +14,7 @@
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Stages/StageRegistry.h"
 #include "tools/datakit/PlacementWriter.h"
+#include "tools/runner/RunnerScene.h"
 
 namespace {
 
@@ -142,10 +143,7 @@ void MarkerStageStart()
 void MarkerStageFrame()
 {
     // No layout covers the screen here, so the stage clears it itself.
-    if (frameBuffer)
-        for (i32 y = 0; y < screenHeight; ++y)
-            for (i32 x = 0; x < screenWidth; ++x)
-                frameBuffer[rowOffsets[y] + x] = 0;
+    FillFrame(0);
     UpdateObjects();
 }
 
@@ -175,11 +173,6 @@ bool StartMarkerStage(const char* path)
         return false;
     BuildFlag();
     markerPath = path;
-    markerStage = Stage{};
-    markerStage.frame = MarkerStageFrame;
-    markerStage.start = MarkerStageStart;
-    markerStage.load = MarkerStageLoad;
-    markerStage.unload = MarkerStageUnload;
-    pendingStage = &markerStage;
+    StartSceneStage(&markerStage, MarkerStageFrame, MarkerStageStart, MarkerStageLoad, MarkerStageUnload);
     return true;
 }

@@ -9,6 +9,7 @@
 #include "Engine/Common/Palettes.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Stages/StageRegistry.h"
+#include "tools/runner/RunnerScene.h"
 
 namespace {
 
@@ -39,9 +40,7 @@ void TextStageFrame()
 {
     if (!frameBuffer)
         return;
-    for (i32 y = 0; y < screenHeight; ++y)
-        for (i32 x = 0; x < screenWidth; ++x)
-            frameBuffer[rowOffsets[y] + x] = 0x00303840;
+    FillFrame(0x00303840);
 
     if (textFont.loaded && textFont.paletteCount && rendererSlots.FillRect) {
         SetCurrentPalette(textFont.palettes[0]);
@@ -70,10 +69,5 @@ void TextStageFrame()
 void StartTextStage(const char* path)
 {
     textPath = path;
-    textStage = Stage{};
-    textStage.frame = TextStageFrame;
-    textStage.start = TextStageStart;
-    textStage.load = TextStageLoad;
-    textStage.unload = TextStageUnload;
-    pendingStage = &textStage;
+    StartSceneStage(&textStage, TextStageFrame, TextStageStart, TextStageLoad, TextStageUnload);
 }
