@@ -16,6 +16,9 @@ import ctypes
 import ctypes.util
 import sys
 
+sys.dont_write_bytecode = True  # the import below must leave no cache in the source tree
+from x11_check import open_x11, read_ppm  # noqa: E402
+
 
 def pattern(x, y, width, height, blue):
     left, right = x < 4, x >= width - 4
@@ -29,33 +32,6 @@ def pattern(x, y, width, height, blue):
     if bottom and right:
         return 0xFFFFFF
     return ((x * 3) & 0xFF) << 16 | ((y * 3) & 0xFF) << 8 | blue
-
-
-def read_ppm(path):
-    with open(path, 'rb') as f:
-        data = f.read()
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b'#':
-            pos = data.index(b'\n', pos)
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    pos += 1
-    if fields[0] != b'P6' or int(fields[3]) != 255:
-        sys.exit('not an 8-bit P6 picture: %s' % path)
-    width, height = int(fields[1]), int(fields[2])
-    pixels = data[pos:pos + width * height * 3]
-
-    def at(x, y):
-        i = (y * width + x) * 3
-        return (pixels[i] << 16) | (pixels[i + 1] << 8) | pixels[i + 2]
-    return width, height, at
 
 
 def check_picture(shot, x0, y0, width, height, blue):
@@ -76,28 +52,15 @@ def check_picture(shot, x0, y0, width, height, blue):
     print('%dx%d picture at (%d, %d) matches the pattern, pixel for pixel' % (width, height, x0, y0))
 
 
-def open_display():
-    xlib = ctypes.CDLL(ctypes.util.find_library('X11') or 'libX11.so.6')
-    xlib.XOpenDisplay.restype = ctypes.c_void_p
-    xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    xlib.XResizeWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_uint, ctypes.c_uint]
-    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-    xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    display = xlib.XOpenDisplay(None)
-    if not display:
-        sys.exit('cannot open the display')
-    return xlib, display
-
-
 def resize(window, width, height):
-    xlib, display = open_display()
+    xlib, display = open_x11()
     xlib.XResizeWindow(display, window, width, height)
     xlib.XSync(display, 0)
     xlib.XCloseDisplay(display)
 
 
 def wheel(x, y, direction):
-    xlib, display = open_display()
+    xlib, display = open_x11()
     xtst = ctypes.CDLL(ctypes.util.find_library('Xtst') or 'libXtst.so.6')
     xtst.XTestFakeMotionEvent.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.c_int, ctypes.c_ulong]
     xtst.XTestFakeButtonEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]

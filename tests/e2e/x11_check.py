@@ -119,6 +119,8 @@ def open_x11():
     xlib.XDefaultRootWindow.restype = ctypes.c_ulong
     xlib.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
     xlib.XFlush.argtypes = [ctypes.c_void_p]
+    xlib.XResizeWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_uint, ctypes.c_uint]
+    xlib.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
     xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
     display = xlib.XOpenDisplay(None)
     if not display:
