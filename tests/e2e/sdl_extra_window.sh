@@ -15,10 +15,6 @@ title="Palvic Extra Window"
 start_xvfb 1280x720
 export SDL_VIDEODRIVER=x11
 
-window_id() {
-    xwininfo -name "$title" | awk '/Window id:/ {print $4}'
-}
-
 # step N: waits for the probe's readyN and reads what it expects into want_w, want_h, blue
 step() {
     wait_for_file "$steps/ready$1" 30 || { echo "FAIL: the probe never reached step $1"; cat "$steps/log"; exit 1; }
@@ -50,7 +46,7 @@ for renderer in default software; do
 
     step 1
     shows
-    $helper resize "$(window_id)" 250 150
+    $helper resize "$(window_id "$title")" 250 150
     go 1
 
     step 2
@@ -64,13 +60,13 @@ for renderer in default software; do
     go 3
 
     step 4
-    python3 "$here/x11_check.py" close "$(window_id)"
+    python3 "$here/x11_check.py" close "$(window_id "$title")"
     go 4
 
     step 5
     wait_for_window "$title" 5 || { echo "FAIL: the window went although its owner refused the close"; exit 1; }
     echo "the window stayed after a refused close"
-    python3 "$here/x11_check.py" close "$(window_id)"
+    python3 "$here/x11_check.py" close "$(window_id "$title")"
     go 5
 
     step 6

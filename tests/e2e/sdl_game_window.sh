@@ -26,10 +26,6 @@ fail() {
     exit 1
 }
 
-window_id() {
-    xwininfo -name "$1" | awk '/Window id:/ {print $4}'
-}
-
 # expect_window W H X Y: waits (5 s at most) for the game's client area to be W x H at (X, Y)
 expect_window() {
     local x y w h

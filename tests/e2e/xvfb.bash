@@ -58,6 +58,11 @@ wait_for_window() {
     return 1
 }
 
+# window_id NAME: prints the id of the window of that name
+window_id() {
+    xwininfo -name "$1" | awk '/Window id:/ {print $4}'
+}
+
 # window_geometry NAME: prints "X Y WIDTH HEIGHT" of the window's client area on the screen
 window_geometry() {
     xwininfo -name "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
