@@ -32,15 +32,8 @@ run_extra_window_test()
             "$label: the screen shows the callback's pattern at ${names[step]} (${width}x${height} at $left,$top)"
     done
 
-    local code=124 i
-    for ((i = 0; i < 300; ++i)); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            code=$?
-            break
-        fi
-        sleep 0.1
-    done
+    local code=0
+    wine_wait_exit "$pid" 30 || code=$?
     grep -E "^extra_window_test: (ok|FAIL)" "$work/log" | sed "s/^extra_window_test: /  $label: /"
     wine_check "[[ $code == 0 ]]" "$label: extra_window_test ended by itself with no failure (exit code $code)"
     [[ $code == 0 ]] || cat "$work/log"

@@ -53,15 +53,8 @@ run_window_test()
             "$label: the picture at $shown, found by its marker colour, has the pattern's colours"
     done
 
-    local code=124 i
-    for ((i = 0; i < 200; ++i)); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            code=$?
-            break
-        fi
-        sleep 0.1
-    done
+    local code=0
+    wine_wait_exit "$pid" 20 || code=$?
     wine_check "[[ $code == 0 ]]" "$label: window_test ended by itself with code 0 (got $code)"
     [[ $code == 0 ]] || cat "$work/log"
     # The second thread's last act placed the window while the main thread waited for it.

@@ -15,6 +15,8 @@
 #   wine_start_x            start an Xvfb of its own (1280x1024) and set DISPLAY
 #   wine_path FILE          the Windows path of a Linux path
 #   wine_wait_file FILE SECONDS     wait for a file to appear
+#   wine_wait_exit PID SECONDS      wait for a program started here to end by itself; returns its
+#                                   exit code, or 124 when it still runs
 #   wine_stop PID           end a program started here, by its id
 #   wine_finish             print the summary and exit with the status
 
@@ -78,6 +80,19 @@ wine_wait_file()
         sleep 0.1
     done
     return 1
+}
+
+wine_wait_exit()
+{
+    local pid=$1 seconds=$2 i
+    for ((i = 0; i < seconds * 10; ++i)); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            return
+        fi
+        sleep 0.1
+    done
+    return 124
 }
 
 wine_stop()
