@@ -12,8 +12,8 @@
 // next update. A second window is left open for the shutdown to destroy. Failures go to stderr;
 // the exit code is the number of failures (capped at 100).
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "Engine/Platform/ExtraWindows.h"
 #include "Engine/Platform/GameThread.h"
@@ -23,118 +23,26 @@
 #include "Engine/Platform/Win32/Win32ExtraWindowsProbe.h"
 #include "Engine/Platform/Win32/Win32Platform.h"
 #include "Engine/Render/VideoMode.h"
+#include "tests/programs/ExtraWindowProbe.h"
 
 struct HINSTANCE__;
 
 namespace {
 
-const char* folder = ".";
-int failures;
-int activeDraws, inactiveDraws, closeCalls;
-bool refuseClose;
+using namespace extra_window_probe;
 
-void Check(bool condition, const char* what)
-{
-    if (!condition) {
-        fprintf(stderr, "extra_window_test: FAIL %s\n", what);
-        ++failures;
-    } else {
-        fprintf(stderr, "extra_window_test: ok %s\n", what);
-    }
-}
+// The window's messages come one a tick: 2 s is plenty for any of them.
+constexpr int messageTicks = 120;
 
-// The pattern of tests/e2e/extra_window_check.py: a gradient whose blue byte says which callback
-// drew it, with a 4x4 block in each corner (magenta, cyan, yellow, white).
-void Paint(ExtraWindow* window, u32 blue)
-{
-    const DrawSurface* surface = window->surface;
-    for (i32 y = 0; y < surface->height; ++y) {
-        u32* row = (u32*)((u8*)surface->pixels + (size_t)y * surface->pitch);
-        for (i32 x = 0; x < surface->width; ++x) {
-            const bool left = x < 4, right = x >= surface->width - 4, top = y < 4, bottom = y >= surface->height - 4;
-            u32 pixel = (u32)((x * 3) & 0xFF) << 16 | (u32)((y * 3) & 0xFF) << 8 | blue;
-            if (left && top)
-                pixel = 0xFF00FF;
-            else if (right && top)
-                pixel = 0x00FFFF;
-            else if (left && bottom)
-                pixel = 0xFFFF00;
-            else if (right && bottom)
-                pixel = 0xFFFFFF;
-            row[x] = pixel;
-        }
-    }
-}
-
-void DrawInactive(ExtraWindow* window)
-{
-    ++inactiveDraws;
-    Paint(window, 0x40);
-}
-
-void DrawActive(ExtraWindow* window)
-{
-    ++activeDraws;
-    Paint(window, 0xC0);
-}
-
-bool OnClose(ExtraWindow*)
-{
-    ++closeCalls;
-    return refuseClose;
-}
-
-bool Exists(const char* name)
-{
-    char path[512];
-    snprintf(path, sizeof(path), "%s/%s", folder, name);
-    FILE* file = fopen(path, "rb");
-    if (file)
-        fclose(file);
-    return file != nullptr;
-}
-
-void Tick()
-{
-    PollKeyboard();
-    UpdateExtraWindows();
-    SleepMs(16);
-}
-
-void Ticks(int count)
-{
-    for (int i = 0; i < count; ++i)
-        Tick();
-}
-
-// Writes DIR/name with the client area and the pattern's blue, then ticks until DIR/shot appears.
+// Tells the script the client area and the pattern's blue, then ticks until it has taken its shot.
 void ShowPicture(const ExtraWindow* window, const char* ready, const char* shot)
 {
     Ticks(10);
     i32 left = 0, top = 0, width = 0, height = 0;
     Check(ExtraWindowClientArea(window, &left, &top, &width, &height), "the window has a client area");
-    char path[512], temporary[520];
-    snprintf(path, sizeof(path), "%s/%s", folder, ready);
-    snprintf(temporary, sizeof(temporary), "%s.tmp", path);
-    FILE* file = fopen(temporary, "wb");
-    if (!file) {
-        Check(false, "the handshake file can be written");
-        return;
-    }
-    fprintf(file, "%d %d %d %d %d\n", left, top, width, height, window->state ? 0xC0 : 0x40);
-    fclose(file);
-    rename(temporary, path);
-    for (int wait = 0; wait < 3750 && !Exists(shot); ++wait)
-        Tick();
-    Check(Exists(shot), "the script took its screenshot");
-}
-
-// Ticks until the condition holds (2 s at most): the window's messages come one a tick.
-template <typename Condition> bool TickUntil(Condition condition)
-{
-    for (int i = 0; i < 120 && !condition(); ++i)
-        Tick();
-    return condition();
+    char text[80];
+    snprintf(text, sizeof(text), "%d %d %d %d %d\n", left, top, width, height, window->state ? 0xC0 : 0x40);
+    AwaitScript(ready, text, shot, "the script took its screenshot");
 }
 
 void CheckErrorTexts()
@@ -199,14 +107,16 @@ int Worker(void*)
           "an edge drag is snapped to a client area of 208x112");
 
     PostExtraWindowWheel(window, 120);
-    Check(TickUntil([] { return ButtonState(PlanePressed, 126) != 0; }), "a wheel turn forward presses slot 126");
+    Check(TickUntil(messageTicks, [] { return ButtonState(PlanePressed, 126) != 0; }),
+          "a wheel turn forward presses slot 126");
     PostExtraWindowWheel(window, -120);
-    Check(TickUntil([] { return ButtonState(PlanePressed, 127) != 0; }), "a wheel turn backward presses slot 127");
+    Check(TickUntil(messageTicks, [] { return ButtonState(PlanePressed, 127) != 0; }),
+          "a wheel turn backward presses slot 127");
 
     void* const handle = window->window;
     refuseClose = true;
     PostExtraWindowClose(window);
-    Check(TickUntil([] { return closeCalls == 1; }), "the close reaches the owner");
+    Check(TickUntil(messageTicks, [] { return closeCalls == 1; }), "the close reaches the owner");
     Ticks(3);
     Check(ExtraWindowHandleAlive(handle) && window->window == handle && window->state != ExtraWindowClosed &&
               extraWindows[0] == window,
@@ -214,9 +124,9 @@ int Worker(void*)
 
     refuseClose = false;
     PostExtraWindowClose(window);
-    Check(TickUntil([] { return closeCalls == 2; }), "the second close reaches the owner");
+    Check(TickUntil(messageTicks, [] { return closeCalls == 2; }), "the second close reaches the owner");
     Check(!ExtraWindowHandleAlive(handle), "an accepted close destroys the window");
-    Check(TickUntil([] { return extraWindows[0] == nullptr; }) && extraWindowCount == 1,
+    Check(TickUntil(messageTicks, [] { return extraWindows[0] == nullptr; }) && extraWindowCount == 1,
           "the closed window's entry is freed at the next update");
 
     ExtraWindow* second =
@@ -231,6 +141,7 @@ int Worker(void*)
 
 extern "C" int __stdcall WinMain(HINSTANCE__* instance, HINSTANCE__*, char*, int showCommand)
 {
+    programName = "extra_window_test";
     if (__argc > 1)
         folder = __argv[1];
     SetStartupArguments(instance, showCommand);

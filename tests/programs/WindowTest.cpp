@@ -15,6 +15,7 @@
 #include "Engine/Platform/Video.h"
 #include "Engine/Platform/Win32/Win32Platform.h"
 #include "Engine/Render/VideoMode.h"
+#include "tests/programs/Handshake.h"
 
 struct HINSTANCE__;
 
@@ -46,16 +47,6 @@ void DrawPattern()
             frameBuffer[rowOffsets[y] + x] = PatternPixel(x, y);
 }
 
-bool Exists(const char* name)
-{
-    char path[512];
-    snprintf(path, sizeof(path), "%s/%s", folder, name);
-    FILE* file = fopen(path, "rb");
-    if (file)
-        fclose(file);
-    return file != nullptr;
-}
-
 void WriteReady(const char* name)
 {
     i32 left = 0, top = 0, width = 0, height = 0;
@@ -63,24 +54,17 @@ void WriteReady(const char* name)
         fprintf(stderr, "window_test: no client area\n");
         ++failures;
     }
-    char path[512], temporary[520];
-    snprintf(path, sizeof(path), "%s/%s", folder, name);
-    snprintf(temporary, sizeof(temporary), "%s.tmp", path);
-    FILE* file = fopen(temporary, "wb");
-    if (!file) {
+    char text[160];
+    snprintf(text, sizeof(text), "%d %d %d %d %s\n", left, top, width, height, TextureMaker());
+    if (!WriteHandshakeFile(folder, name, text))
         ++failures;
-        return;
-    }
-    fprintf(file, "%d %d %d %d %s\n", left, top, width, height, TextureMaker());
-    fclose(file);
-    rename(temporary, path);
 }
 
 // Presents every 16 ms until the script's file appears (60 s at most).
 bool PresentUntil(const char* name)
 {
     for (int wait = 0; wait < 3750; ++wait) {
-        if (Exists(name))
+        if (HandshakeFileExists(folder, name))
             return true;
         PresentFrame();
         SleepMs(16);

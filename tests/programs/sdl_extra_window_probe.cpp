@@ -13,10 +13,7 @@
 //   6  the window is gone and its entry freed at the next update
 // Last, a second window is left open for the shutdown to destroy. Failures go to stderr; the exit
 // code is the number of failures.
-#include <sys/stat.h>
-
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "Engine/Platform/ExtraWindows.h"
@@ -25,109 +22,26 @@
 #include "Engine/Platform/Platform.h"
 #include "Engine/Platform/Shell.h"
 #include "Engine/Render/VideoMode.h"
+#include "tests/programs/ExtraWindowProbe.h"
 
 namespace {
 
-std::string folder;
-int failures;
-int inactiveDraws, activeDraws, closeCalls;
-bool refuseClose;
+using namespace extra_window_probe;
 
-void Check(bool condition, const char* what)
-{
-    fprintf(stderr, "sdl_extra_window_probe: %s %s\n", condition ? "ok" : "FAIL", what);
-    if (!condition)
-        ++failures;
-}
+// The X requests the script makes reach the window through the main thread's pump: 5 s at most.
+constexpr int messageTicks = 300;
 
-// The pattern of tests/e2e/extra_window_check.py; the blue byte says which callback drew it.
-void Paint(ExtraWindow* window, u32 blue)
-{
-    const DrawSurface* surface = window->surface;
-    for (i32 y = 0; y < surface->height; ++y) {
-        u32* row = (u32*)((u8*)surface->pixels + (size_t)y * surface->pitch);
-        for (i32 x = 0; x < surface->width; ++x) {
-            const bool left = x < 4, right = x >= surface->width - 4, top = y < 4, bottom = y >= surface->height - 4;
-            u32 pixel = (u32)((x * 3) & 0xFF) << 16 | (u32)((y * 3) & 0xFF) << 8 | blue;
-            if (left && top)
-                pixel = 0xFF00FF;
-            else if (right && top)
-                pixel = 0x00FFFF;
-            else if (left && bottom)
-                pixel = 0xFFFF00;
-            else if (right && bottom)
-                pixel = 0xFFFFFF;
-            row[x] = pixel;
-        }
-    }
-}
-
-void DrawInactive(ExtraWindow* window)
-{
-    ++inactiveDraws;
-    Paint(window, 0x40);
-}
-
-void DrawActive(ExtraWindow* window)
-{
-    ++activeDraws;
-    Paint(window, 0xC0);
-}
-
-bool OnClose(ExtraWindow*)
-{
-    ++closeCalls;
-    return refuseClose;
-}
-
-bool Exists(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
-
-void Tick()
-{
-    PollKeyboard();
-    UpdateExtraWindows();
-    SleepMs(16);
-}
-
-void Ticks(int count)
-{
-    for (int i = 0; i < count; ++i)
-        Tick();
-}
-
-template <typename Condition> bool TickUntil(Condition condition)
-{
-    for (int i = 0; i < 300 && !condition(); ++i)
-        Tick();
-    return condition();
-}
-
-// Tells the script what to expect and ticks until it has acted (60 s at most).
+// Tells the script what to expect and ticks until it has acted.
 bool Handshake(int step, const ExtraWindow* window)
 {
     Ticks(10);
-    const std::string ready = folder + "/ready" + std::to_string(step);
-    const std::string go = folder + "/go" + std::to_string(step);
-    const std::string temporary = ready + ".tmp";
-    FILE* file = fopen(temporary.c_str(), "w");
-    if (!file) {
-        Check(false, "the handshake file can be written");
-        return false;
-    }
+    char text[64];
     if (window && window->state != ExtraWindowClosed)
-        fprintf(file, "%u %u %d\n", window->width, window->height, window->state ? 0xC0 : 0x40);
+        snprintf(text, sizeof(text), "%u %u %d\n", window->width, window->height, window->state ? 0xC0 : 0x40);
     else
-        fprintf(file, "0 0 0\n");
-    fclose(file);
-    rename(temporary.c_str(), ready.c_str());
-    for (int waited = 0; waited < 3750 && !Exists(go); ++waited)
-        Tick();
-    Check(Exists(go), "the script answered");
-    return Exists(go);
+        snprintf(text, sizeof(text), "0 0 0\n");
+    const std::string ready = "ready" + std::to_string(step), go = "go" + std::to_string(step);
+    return AwaitScript(ready.c_str(), text, go.c_str(), "the script answered");
 }
 
 int Worker(void*)
@@ -139,20 +53,22 @@ int Worker(void*)
         goto done;
     Check(inactiveDraws > 0, "the inactive callback drew the window");
 
-    Check(TickUntil([window] { return window->width == 256 && window->height == 160; }),
+    Check(TickUntil(messageTicks, [window] { return window->width == 256 && window->height == 160; }),
           "a resize to 250x150 ends snapped to 256x160, with the buffer rebuilt");
     if (!Handshake(2, window))
         goto done;
 
-    Check(TickUntil([] { return ButtonState(PlanePressed, 126) != 0; }), "a wheel turn forward presses slot 126");
+    Check(TickUntil(messageTicks, [] { return ButtonState(PlanePressed, 126) != 0; }),
+          "a wheel turn forward presses slot 126");
     if (!Handshake(3, window))
         goto done;
-    Check(TickUntil([] { return ButtonState(PlanePressed, 127) != 0; }), "a wheel turn backward presses slot 127");
+    Check(TickUntil(messageTicks, [] { return ButtonState(PlanePressed, 127) != 0; }),
+          "a wheel turn backward presses slot 127");
 
     refuseClose = true;
     if (!Handshake(4, window))
         goto done;
-    Check(TickUntil([] { return closeCalls == 1; }), "the close reaches the owner");
+    Check(TickUntil(messageTicks, [] { return closeCalls == 1; }), "the close reaches the owner");
     Ticks(5);
     Check(window->state != ExtraWindowClosed && window->window && extraWindows[0] == window,
           "a close refused by the owner keeps the window");
@@ -160,8 +76,8 @@ int Worker(void*)
     refuseClose = false;
     if (!Handshake(5, window))
         goto done;
-    Check(TickUntil([] { return closeCalls == 2; }), "the second close reaches the owner");
-    Check(TickUntil([] { return extraWindows[0] == nullptr; }) && extraWindowCount == 1,
+    Check(TickUntil(messageTicks, [] { return closeCalls == 2; }), "the second close reaches the owner");
+    Check(TickUntil(messageTicks, [] { return extraWindows[0] == nullptr; }) && extraWindowCount == 1,
           "the closed window's entry is freed at the next update");
     if (!Handshake(6, nullptr))
         goto done;
@@ -183,6 +99,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "usage: sdl_extra_window_probe DIR\n");
         return 100;
     }
+    programName = "sdl_extra_window_probe";
     folder = argv[1];
     snprintf(windowTitle, sizeof(windowTitle), "Brakkenfell");
     if (!InitPlatform())

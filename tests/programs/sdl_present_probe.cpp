@@ -8,8 +8,6 @@
 //                                   thread for window changes and a quit box; the main thread must
 //                                   still be able to join it.
 // Exit code 0 on success; anything else is a failure, with the reason on stderr.
-#include <sys/stat.h>
-
 #include <atomic>
 #include <cstdio>
 #include <cstring>
@@ -21,6 +19,7 @@
 #include "Engine/Platform/Shell.h"
 #include "Engine/Platform/Video.h"
 #include "Engine/Render/VideoMode.h"
+#include "tests/programs/Handshake.h"
 
 namespace {
 
@@ -33,25 +32,16 @@ void Fail(const char* what)
     probeResult = 1;
 }
 
-bool FileExists(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0;
-}
-
 // Tells the script a picture is up and waits (60 s at most) for it to have looked.
 bool Handshake(int step)
 {
-    const std::string ready = handshakeDir + "/ready" + std::to_string(step);
-    const std::string go = handshakeDir + "/go" + std::to_string(step);
-    FILE* file = fopen(ready.c_str(), "w");
-    if (!file) {
+    const std::string go = "go" + std::to_string(step);
+    if (!WriteHandshakeFile(handshakeDir, "ready" + std::to_string(step), "")) {
         Fail("cannot write the handshake file");
         return false;
     }
-    fclose(file);
     for (int waited = 0; waited < 60000; waited += 10) {
-        if (FileExists(go))
+        if (HandshakeFileExists(handshakeDir, go))
             return true;
         SleepMs(10);
     }
