@@ -27,6 +27,7 @@
 #include "Engine/Render/SpriteImage.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Stages/StageRegistry.h"
+#include "bench/SlotTablesAside.h"
 
 #if PALVIC_BENCH_SDL2
 #include <SDL.h>
@@ -215,37 +216,6 @@ FrameScene& TheFrameScene()
     static FrameScene scene;
     return scene;
 }
-
-// Layouts other benchmarks loaded must not replace this one: without slot tables the scene draw
-// and the tick keep currentLayout as set, as before any stage has loaded a layout.
-class SlotTablesAside {
-public:
-    SlotTablesAside()
-        : layouts(layoutSlots), layoutCount(layoutSlotCount), sheets(tileSheetSlots), sheetCount(tileSheetSlotCount)
-    {
-        layoutSlots = nullptr;
-        layoutSlotCount = 0;
-        tileSheetSlots = nullptr;
-        tileSheetSlotCount = 0;
-    }
-    ~SlotTablesAside()
-    {
-        layoutSlots = layouts;
-        layoutSlotCount = layoutCount;
-        tileSheetSlots = sheets;
-        tileSheetSlotCount = sheetCount;
-        currentLayout = nullptr;
-        currentTileSheet = nullptr;
-    }
-    SlotTablesAside(const SlotTablesAside&) = delete;
-    SlotTablesAside& operator=(const SlotTablesAside&) = delete;
-
-private:
-    Layout** layouts;
-    u16 layoutCount;
-    TileSheet** sheets;
-    u16 sheetCount;
-};
 
 // ---- the stage's object type ----------------------------------------------------------------------
 

@@ -18,6 +18,7 @@
 #include "Engine/Render/SpriteImage.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Stages/StageRegistry.h"
+#include "bench/SlotTablesAside.h"
 
 namespace {
 
@@ -277,6 +278,7 @@ SceneLayout& TheLayout()
 
 void BM_Objects_DrawScene500(benchmark::State& state)
 {
+    SlotTablesAside aside;
     UseScreen();
     TheLayout().Use();
     MakeDrawScene();
@@ -295,6 +297,7 @@ BENCHMARK(BM_Objects_DrawScene500);
 // from a plain list and the layers of that depth, without queues or handlers.
 void BM_Objects_DirectDraw500(benchmark::State& state)
 {
+    SlotTablesAside aside;
     UseScreen();
     SceneLayout& scene = TheLayout();
     scene.Use();
