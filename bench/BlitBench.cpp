@@ -14,6 +14,7 @@
 #include "Engine/Render/SpriteBlit.h"
 #include "Engine/Render/TileBlit.h"
 #include "Engine/Render/VideoMode.h"
+#include "bench/FrameAside.h"
 
 #if PALVIC_BENCH_SDL2
 #include <SDL.h>
@@ -112,6 +113,7 @@ BENCHMARK(BM_Blit_MemcpyFrame);
 void BM_Blit_Sprites500(benchmark::State& state)
 {
     Scene& scene = TheScene();
+    FrameAside aside;
     scene.Use();
     blendMode = (u32)state.range(0);
     blendLevel = 128;
@@ -131,6 +133,7 @@ BENCHMARK(BM_Blit_Sprites500)->Arg(0)->Arg(1)->Arg(2)->Arg(3);
 void BM_Blit_Rotated50(benchmark::State& state)
 {
     Scene& scene = TheScene();
+    FrameAside aside;
     scene.Use();
     drawFlags = drawFlagRotateScale;
     spriteScaleX = spriteScaleY = 768;
@@ -155,6 +158,7 @@ BENCHMARK(BM_Blit_Rotated50);
 void BM_Blit_TilesFullScreen(benchmark::State& state)
 {
     Scene& scene = TheScene();
+    FrameAside aside;
     scene.Use();
     const bool masked = state.range(0) != 0;
     for (auto _ : state) {
@@ -221,6 +225,7 @@ bool SdlDrawsTheSamePicture()
 {
     Scene& scene = TheScene();
     SdlScene& sdl = TheSdlScene();
+    FrameAside aside;
     scene.Use();
     std::fill(scene.block.begin(), scene.block.end(), 0u);
     SDL_FillRect(sdl.frame, nullptr, 0);

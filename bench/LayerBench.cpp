@@ -13,6 +13,7 @@
 #include "Engine/Render/LayerDraw.h"
 #include "Engine/Render/TileBlit.h"
 #include "Engine/Render/VideoMode.h"
+#include "bench/FrameAside.h"
 
 #if PALVIC_BENCH_SDL2
 #include <SDL.h>
@@ -129,6 +130,7 @@ BENCHMARK(BM_Layer_MemcpyFrame);
 void BM_Layer_Draw(benchmark::State& state)
 {
     LayerScene& scene = TheLayerScene();
+    FrameAside aside;
     scene.Use();
     const int mode = (int)state.range(0);
     const DrawLayerFunction draw =
@@ -145,6 +147,7 @@ BENCHMARK(BM_Layer_Draw)->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}});
 void BM_Layer_CameraPaletted(benchmark::State& state)
 {
     LayerScene& scene = TheLayerScene();
+    FrameAside aside;
     scene.Use();
     for (auto _ : state) {
         DrawLayerCameraPaletted(&scene.paletted, 0, &scene.layout);
@@ -208,6 +211,7 @@ bool SdlDrawsTheSameLayer()
 {
     LayerScene& scene = TheLayerScene();
     SdlLayerScene& sdl = TheSdlLayerScene();
+    FrameAside aside;
     scene.Use();
     std::fill(scene.block.begin(), scene.block.end(), 0u);
     SDL_FillRect(sdl.frame, nullptr, 0);
