@@ -28,6 +28,7 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Stages/StageRegistry.h"
 #include "bench/SlotTablesAside.h"
+#include "bench/DiscSprite.h"
 
 #if PALVIC_BENCH_SDL2
 #include <SDL.h>
@@ -160,18 +161,8 @@ struct FrameScene {
         layout.tileSheets = &sheetPointer;
         layout.paletteSelect = &paletteSelect;
 
-        for (u32 k = 0; k < spriteKinds; ++k) {
-            spritePixels[k].resize(32 * 32);
-            spriteRows[k].resize(32);
-            for (int y = 0; y < 32; ++y) {
-                spriteRows[k][(size_t)y] = (u32)(y * 32);
-                for (int x = 0; x < 32; ++x) {
-                    const int dx = x - 16, dy = y - 16;
-                    spritePixels[k][(size_t)(y * 32 + x)] = dx * dx + dy * dy < 250 ? (u8)(1 + random() % 255) : 0;
-                }
-            }
-            sprites[k] = SpriteImage{32, 32, spritePixels[k].data(), -16, -16, -16, -16, spriteRows[k].data()};
-        }
+        for (u32 k = 0; k < spriteKinds; ++k)
+            sprites[k] = MakeDiscSprite(random, 250, &spritePixels[k], &spriteRows[k]);
         for (u32 t = 0; t < typeCount; ++t)
             for (u32 i = 0; i < perType; ++i) {
                 Placement place{};

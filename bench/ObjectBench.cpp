@@ -19,6 +19,7 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Stages/StageRegistry.h"
 #include "bench/SlotTablesAside.h"
+#include "bench/DiscSprite.h"
 
 namespace {
 
@@ -86,18 +87,8 @@ void UseScreen()
     InitPlatform();
     SetVideoMode(25);
     std::mt19937 random(11);
-    for (u32 k = 0; k < spriteKinds; ++k) {
-        spritePixels[k].resize(32 * 32);
-        spriteRows[k].resize(32);
-        for (int y = 0; y < 32; ++y) {
-            spriteRows[k][(size_t)y] = (u32)(y * 32);
-            for (int x = 0; x < 32; ++x) {
-                const int dx = x - 16, dy = y - 16;
-                spritePixels[k][(size_t)(y * 32 + x)] = dx * dx + dy * dy < 256 ? (u8)(1 + random() % 255) : 0;
-            }
-        }
-        sprites[k] = SpriteImage{32, 32, spritePixels[k].data(), -16, -16, -16, -16, spriteRows[k].data()};
-    }
+    for (u32 k = 0; k < spriteKinds; ++k)
+        sprites[k] = MakeDiscSprite(random, 256, &spritePixels[k], &spriteRows[k]);
 }
 
 // 5000 bodies: ten types of 500 in passes 0-6, spread over a world four screens wide and two high,
