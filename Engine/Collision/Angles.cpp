@@ -5,7 +5,7 @@
 
 #include "Engine/Collision/Whole.h"
 #include "Engine/Common/ObjectType.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Engine/Common/StageSwitch.h"
 
 const u8 arctangentTable[257] = {
     0, 0, 0, 0, 1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2,

@@ -12,7 +12,7 @@
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Sheets.h"
 #include "Engine/Platform/Platform.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Engine/Common/StageSwitch.h"
 
 u64 hitSetCounter;
 u8 forceFree;

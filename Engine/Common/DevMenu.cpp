@@ -2,7 +2,7 @@
 
 #include "Engine/Platform/Input.h"
 #include "Engine/Platform/Shell.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Engine/Common/StageSwitch.h"
 
 u8 devMenuOpen;
 u8 devMenuVisible;

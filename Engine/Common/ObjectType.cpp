@@ -8,7 +8,7 @@
 #include "Engine/Common/CopyText.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/ObjectUpdate.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Engine/Common/StageSwitch.h"
 
 ObjectType** objectTypes;
 u32 objectTypeCount;
@@ -58,6 +58,7 @@ void FillHeader(ObjectHeader* header, ObjectType* type, f32 x, f32 y, u8 spawnA,
     header->scaleY = 1.0f;
     header->drawLayer = type->drawLayer;
     header->rotation = 0.0f;
+    header->tiltAngle = 0.0f;
     header->flash = 255;
     header->flashFlag = 1;
     header->groundContact = 0;

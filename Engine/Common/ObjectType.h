@@ -96,6 +96,7 @@ struct ObjectHeader {
     f32 scaleX, scaleY;
     u8 drawLayer; // 0-15; the scene draw treats more as 15
     f32 rotation; // 256ths of a turn, for transformed draws
+    f32 tiltAngle; // the player's drawing rotation, 256ths of a turn
     u8 flash;     // blend level of transformed draws, 255 opaque
     u8 flashFlag; // object-owned, 1 at spawn
     u64 groundContact;

@@ -6,7 +6,7 @@
 #include "Engine/Render/LayerDraw.h"
 #include "Engine/Render/LayerScroll.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Engine/Common/StageSwitch.h"
 
 DrawQueueEntry drawQueues[drawLayerCount][drawQueueLength];
 u32 drawQueueCount[drawLayerCount];

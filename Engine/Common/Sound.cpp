@@ -9,7 +9,7 @@
 #include "Engine/Common/Debug.h"
 #include "Engine/Platform/Audio.h"
 #include "Engine/Platform/Platform.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Engine/Common/StageSwitch.h"
 
 Sound** soundSlots;
 u32 soundSlotCount;

@@ -18,7 +18,7 @@
 #include "Engine/Platform/Shell.h"
 #include "Engine/Platform/Video.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Engine/Common/StageSwitch.h"
 
 u8 pendingTicks;
 u8 windowScaleRequest, windowScale, windowedScale;
@@ -55,8 +55,8 @@ void GameSetup()
     RegisterStages();
     LoadBitmapFont(&menuFont, "Data/Sprites/Display/Title/MenuFont.man", -4);
     for (PlayerProgress& progress : playerProgress)
-        progress = PlayerProgress{3, 0, 0};
-    GoToStage(&wipStage);
+        progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
+    GoToStage(FirstStage());
 }
 
 namespace {

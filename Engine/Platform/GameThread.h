@@ -20,7 +20,8 @@ extern u32 frameCounter;
 struct PlayerProgress {
     u8 lives;
     u32 score;
-    u8 extra;
+    u8 checkpoint; // 255: none
+    f32 checkpointX, checkpointY;
 };
 extern PlayerProgress playerProgress[4];
 

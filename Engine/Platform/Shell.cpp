@@ -22,7 +22,7 @@
 #include "Engine/Platform/Video.h"
 #include "Engine/Render/BlendTables.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Engine/Common/StageSwitch.h"
 
 char windowTitle[256];
 std::atomic<u8> gameRunning{1};

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "Game/Objects/PlacementMode.h"
+#include "Engine/Common/ObjectType.h"
 #include "tests/unit/HeadlessGame.h"
 
 namespace {

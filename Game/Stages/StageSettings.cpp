@@ -1,0 +1,16 @@
+#include "Game/Stages/StageSettings.h"
+
+#include "Engine/Common/ObjectType.h"
+
+u32 stageCollisionLayer;
+u8 collisionLayerTable[4];
+u8 playerStageSetting;
+u8 breakWallLayers[4];
+TileStrikeHandler tileStrikeHandler;
+
+void PutOnStageCollisionLayer(ObjectHeader* header)
+{
+    // The movers take the layer's map and tiles from the current layout at every move, and a layer
+    // index past the layout's layers moves the body without tile collision.
+    header->collisionLayer = (u8)stageCollisionLayer;
+}
