@@ -1,14 +1,21 @@
 // runner: the game on the headless backend.
 //
-//   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... [--objects FILE]
-//          [--text FILE]
-//          [--layout FILE]
+//   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... [--trace FILE]
+//          [--stage NAME | --objects FILE | --text FILE | --layout FILE]
 //
 // Runs TICKS ticks of the game from DATA_DIR with a virtual clock. SCRIPT holds one key event a
 // line, "TICK SLOT down" or "TICK SLOT up" (SLOT a keyboard scan code, decimal or 0x hex), applied
-// before that tick's poll. --checksums writes one line a tick: the tick number and an FNV-1a hash
-// of the frame. --png writes the frame of a tick as a PNG. --objects writes a placement file of test
-// markers at FILE with the data kit and runs a stage of its own that places, updates and draws them.
+// before that tick's poll, or "FROM-TO SLOT", which holds the key down over ticks FROM to TO
+// inclusive (a key held over two ranges that meet stays down: leave a tick between them for a
+// second press). Lines are applied in tick order. --checksums writes one line a tick: the tick
+// number and an FNV-1a hash of the frame. --png writes the frame of a tick as a PNG. --trace writes
+// a CSV with a header line and one row a tick of player 1: state (normal, air, hanging, none for no
+// state function, other, or absent while no player is spawned), position, speeds, plane, surface
+// angle, the four contacts and the ground contact, health, and the current stage's name.
+// --stage starts the game's stage of that name ("Test", "Graveyard", "Village 1", ...) at the
+// first tick instead of the game's own first stage.
+// --objects writes a placement file of test markers at FILE with the data kit and runs a stage of
+// its own that places, updates and draws them.
 // --text draws the Braktext file FILE in a box, with the menu font and the dev font at each
 // alignment beside it.
 // --layout loads the stage layout FILE (a path inside DATA_DIR, as the game names them), shows all
@@ -30,46 +37,10 @@
 #include "tools/runner/Png.h"
 #include "tools/runner/RunnerLayout.h"
 #include "tools/runner/RunnerObjects.h"
+#include "tools/runner/RunnerPlay.h"
 #include "tools/runner/RunnerText.h"
 
 namespace {
-
-struct KeyEvent {
-    u32 tick;
-    int slot;
-    bool down;
-};
-
-bool ReadScript(const char* path, std::vector<KeyEvent>* events)
-{
-    FILE* file = fopen(path, "r");
-    if (!file)
-        return false;
-    char line[256];
-    int lineNumber = 0;
-    bool ok = true;
-    while (fgets(line, sizeof(line), file)) {
-        ++lineNumber;
-        if (line[0] == '#' || line[0] == '\n')
-            continue;
-        unsigned tick = 0;
-        char slotText[32], state[16];
-        if (sscanf(line, "%u %31s %15s", &tick, slotText, state) != 3) {
-            fprintf(stderr, "runner: %s:%d: expected \"TICK SLOT down|up\"\n", path, lineNumber);
-            ok = false;
-            break;
-        }
-        const long slot = strtol(slotText, nullptr, 0);
-        if (slot < 0 || slot > 125 || (strcmp(state, "down") != 0 && strcmp(state, "up") != 0)) {
-            fprintf(stderr, "runner: %s:%d: bad slot or state\n", path, lineNumber);
-            ok = false;
-            break;
-        }
-        events->push_back({tick, (int)slot, strcmp(state, "down") == 0});
-    }
-    fclose(file);
-    return ok;
-}
 
 u32 FrameChecksum()
 {
@@ -83,8 +54,17 @@ u32 FrameChecksum()
 int Usage()
 {
     fprintf(stderr, "usage: runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... "
-                    "[--objects FILE] [--text FILE] [--layout FILE]\n");
+                    "[--trace FILE] [--stage NAME | --objects FILE | --text FILE | --layout FILE]\n");
     return 2;
+}
+
+// Leaves the game as the shell would and returns the exit code.
+int EndRun(int code)
+{
+    gameRunning = 0;
+    FreeBitmapFont(&menuFont);
+    ShutdownPlatform();
+    return code;
 }
 
 } // namespace
@@ -103,9 +83,11 @@ int main(int argc, char** argv)
     std::string objectsPath;
     std::string layoutPath;
     std::string textPath;
+    std::string tracePath;
+    const char* stageName = nullptr;
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--keys") == 0 && i + 1 < argc) {
-            if (!ReadScript(argv[++i], &events))
+            if (!ReadKeyScript(argv[++i], &events))
                 return 1;
         } else if (strcmp(argv[i], "--checksums") == 0 && i + 1 < argc) {
             checksumPath = argv[++i];
@@ -121,9 +103,17 @@ int main(int argc, char** argv)
             layoutPath = argv[++i];
         } else if (strcmp(argv[i], "--text") == 0 && i + 1 < argc) {
             textPath = std::filesystem::absolute(argv[++i]).string();
+        } else if (strcmp(argv[i], "--trace") == 0 && i + 1 < argc) {
+            tracePath = std::filesystem::absolute(argv[++i]).string();
+        } else if (strcmp(argv[i], "--stage") == 0 && i + 1 < argc) {
+            stageName = argv[++i];
         } else {
             return Usage();
         }
+    }
+    if ((stageName != nullptr) + !objectsPath.empty() + !textPath.empty() + !layoutPath.empty() > 1) {
+        fprintf(stderr, "runner: --stage, --objects, --text and --layout each start a stage; give one\n");
+        return 2;
     }
     FILE* checksums = nullptr;
     if (checksumPath && !(checksums = fopen(std::filesystem::absolute(checksumPath).string().c_str(), "wb"))) {
@@ -153,6 +143,12 @@ int main(int argc, char** argv)
         StartLayoutStage(layoutPath.c_str());
     if (!textPath.empty())
         StartTextStage(textPath.c_str());
+    if (stageName && !RequestStageNamed(stageName))
+        return EndRun(1);
+    if (!tracePath.empty() && !OpenPlayerTrace(tracePath)) {
+        fprintf(stderr, "runner: cannot write %s\n", tracePath.c_str());
+        return EndRun(1);
+    }
 
     size_t nextEvent = 0;
     const i64 tickLength = headless::counterFrequency / 60;
@@ -163,6 +159,7 @@ int main(int argc, char** argv)
         GamePass();
         if (checksums)
             fprintf(checksums, "%u %08x\n", tick, FrameChecksum());
+        WritePlayerTraceRow(tick);
         auto png = pngs.find(tick);
         if (png != pngs.end() && !WritePng(png->second, frameBuffer, (u32)screenWidth, (u32)screenHeight)) {
             fprintf(stderr, "runner: cannot write %s\n", png->second.c_str());
@@ -171,8 +168,9 @@ int main(int argc, char** argv)
     }
     if (checksums)
         fclose(checksums);
-    gameRunning = 0;
-    FreeBitmapFont(&menuFont);
-    ShutdownPlatform();
-    return 0;
+    if (!ClosePlayerTrace()) {
+        fprintf(stderr, "runner: cannot write %s\n", tracePath.c_str());
+        return EndRun(1);
+    }
+    return EndRun(0);
 }

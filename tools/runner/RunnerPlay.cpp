@@ -1,0 +1,259 @@
+#include "tools/runner/RunnerPlay.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "Engine/Common/ObjectType.h"
+#include "Engine/Common/StageSwitch.h"
+#include "Game/Player/Player.h"
+
+namespace {
+
+// ---- key scripts ----------------------------------------------------------------------------------
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+const char* SkipBlanks(const char* text)
+{
+    while (IsBlank(*text))
+        ++text;
+    return text;
+}
+
+// A decimal tick number; advances text past it. False on no digits or a number past u32.
+bool ParseTick(const char** text, u32* tick)
+{
+    const char* start = *text;
+    if (*start < '0' || *start > '9')
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = strtoull(start, &end, 10);
+    if (errno == ERANGE || value > 0xFFFFFFFFull)
+        return false;
+    *tick = (u32)value;
+    *text = end;
+    return true;
+}
+
+// A keyboard slot, decimal or 0x hex, 0-125; advances text past it.
+bool ParseSlot(const char** text, int* slot)
+{
+    const char* start = *text;
+    const bool hex = start[0] == '0' && (start[1] == 'x' || start[1] == 'X');
+    const char* digits = hex ? start + 2 : start;
+    if (!(hex ? isxdigit((unsigned char)*digits) : (*digits >= '0' && *digits <= '9')))
+        return false;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long value = strtoul(digits, &end, hex ? 16 : 10);
+    if (errno == ERANGE || value > 125)
+        return false;
+    *slot = (int)value;
+    *text = end;
+    return true;
+}
+
+// A word ending at a blank or the end of the line; advances text past it.
+bool ParseWord(const char** text, const char* word)
+{
+    const size_t length = strlen(word);
+    if (strncmp(*text, word, length) != 0)
+        return false;
+    const char after = (*text)[length];
+    if (after != '\0' && !IsBlank(after))
+        return false;
+    *text += length;
+    return true;
+}
+
+// One line of a script (without its newline). Returns null when it was taken, else what is wrong.
+const char* ParseScriptLine(const char* line, std::vector<KeyEvent>* events)
+{
+    const char* text = SkipBlanks(line);
+    if (*text == '\0' || *text == '#')
+        return nullptr;
+    u32 from = 0;
+    if (!ParseTick(&text, &from))
+        return "expected a tick number first";
+    if (*text == '-') {
+        ++text;
+        u32 to = 0;
+        if (!ParseTick(&text, &to))
+            return "expected \"FROM-TO SLOT\": no tick after '-'";
+        if (to < from)
+            return "the range ends before it starts";
+        if (to == 0xFFFFFFFFu)
+            return "the range ends past the last tick";
+        if (!IsBlank(*text))
+            return "expected \"FROM-TO SLOT\"";
+        int slot = 0;
+        text = SkipBlanks(text);
+        if (!ParseSlot(&text, &slot))
+            return "expected a key slot 0-125 (decimal or 0x hex)";
+        if (*SkipBlanks(text) != '\0')
+            return "unexpected text after \"FROM-TO SLOT\"";
+        events->push_back({from, slot, true});
+        events->push_back({to + 1, slot, false});
+        return nullptr;
+    }
+    if (!IsBlank(*text))
+        return "expected \"TICK SLOT down|up\" or \"FROM-TO SLOT\"";
+    int slot = 0;
+    text = SkipBlanks(text);
+    if (!ParseSlot(&text, &slot))
+        return "expected a key slot 0-125 (decimal or 0x hex)";
+    text = SkipBlanks(text);
+    bool down = false;
+    if (ParseWord(&text, "down"))
+        down = true;
+    else if (!ParseWord(&text, "up"))
+        return "expected \"down\" or \"up\" after the slot";
+    if (*SkipBlanks(text) != '\0')
+        return "unexpected text after \"TICK SLOT down|up\"";
+    events->push_back({from, slot, down});
+    return nullptr;
+}
+
+// ---- the trace ------------------------------------------------------------------------------------
+
+FILE* traceFile;
+bool traceFailed;
+
+const char* StateName(const PlayerRecord* player)
+{
+    if (!player->state)
+        return "none";
+    if (player->state == PlayerStateNormal)
+        return "normal";
+    if (player->state == PlayerStateAir)
+        return "air";
+    if (player->state == PlayerStateHanging)
+        return "hanging";
+    return "other";
+}
+
+// The stage name as a CSV field: quoted when it holds a comma or a quote.
+void WriteStageField(FILE* file)
+{
+    const char* name = currentStage ? currentStage->name : "";
+    if (!strpbrk(name, ",\"\n")) {
+        fputs(name, file);
+        return;
+    }
+    fputc('"', file);
+    for (const char* c = name; *c; ++c) {
+        if (*c == '"')
+            fputc('"', file);
+        fputc(*c, file);
+    }
+    fputc('"', file);
+}
+
+} // namespace
+
+bool ReadKeyScript(const char* path, std::vector<KeyEvent>* events)
+{
+    FILE* file = fopen(path, "rb");
+    if (!file) {
+        fprintf(stderr, "runner: cannot read the key script %s\n", path);
+        return false;
+    }
+    std::string line;
+    int lineNumber = 0;
+    bool ok = true;
+    for (int c = fgetc(file);; c = fgetc(file)) {
+        if (c != '\n' && c != EOF) {
+            if (c == '\0') {
+                fprintf(stderr, "runner: %s:%d: a NUL byte in the line\n", path, lineNumber + 1);
+                ok = false;
+                break;
+            }
+            line += (char)c;
+            continue;
+        }
+        ++lineNumber;
+        if (const char* error = ParseScriptLine(line.c_str(), events)) {
+            fprintf(stderr, "runner: %s:%d: %s: \"%s\"\n", path, lineNumber, error, line.c_str());
+            ok = false;
+            break;
+        }
+        line.clear();
+        if (c == EOF)
+            break;
+    }
+    if (ferror(file)) {
+        fprintf(stderr, "runner: cannot read the key script %s\n", path);
+        ok = false;
+    }
+    fclose(file);
+    std::stable_sort(events->begin(), events->end(),
+                     [](const KeyEvent& a, const KeyEvent& b) { return a.tick < b.tick; });
+    return ok;
+}
+
+bool RequestStageNamed(const char* name)
+{
+    for (u16 g = 0; g < stageGroupCount; ++g)
+        for (u16 s = 0; s < stageGroups[g]->stageCount; ++s)
+            if (strcmp(stageGroups[g]->stages[s]->name, name) == 0) {
+                pendingStage = stageGroups[g]->stages[s];
+                return true;
+            }
+    fprintf(stderr, "runner: no stage is named \"%s\"; the stages are:\n", name);
+    for (u16 g = 0; g < stageGroupCount; ++g)
+        for (u16 s = 0; s < stageGroups[g]->stageCount; ++s)
+            fprintf(stderr, "  %s\n", stageGroups[g]->stages[s]->name);
+    return false;
+}
+
+bool OpenPlayerTrace(const std::string& path)
+{
+    traceFile = fopen(path.c_str(), "wb");
+    traceFailed = false;
+    if (!traceFile)
+        return false;
+    fputs("tick,state,x,y,vx,vy,groundSpeed,plane,angle,contactLeft,contactRight,contactTop,contactBottom,"
+          "groundContact,health,stage\n",
+          traceFile);
+    return true;
+}
+
+void WritePlayerTraceRow(u32 tick)
+{
+    if (!traceFile)
+        return;
+    const PlayerRecord* player = FirstPlayer();
+    const ObjectHeader* header = player ? player->header : nullptr;
+    if (!header) {
+        fprintf(traceFile, "%u,absent,,,,,,,,,,,,,,", tick);
+    } else {
+        // Nine digits bring every f32 back exactly.
+        fprintf(traceFile, "%u,%s,%.9g,%.9g,%.9g,%.9g,%.9g,%u,%.9g,%llu,%llu,%llu,%llu,%llu,%u,", tick,
+                StateName(player), header->x, header->y, header->vx, header->vy, header->groundSpeed,
+                (unsigned)header->plane, header->angle, (unsigned long long)header->contacts[0],
+                (unsigned long long)header->contacts[1], (unsigned long long)header->contacts[2],
+                (unsigned long long)header->contacts[3], (unsigned long long)header->groundContact,
+                (unsigned)player->health);
+    }
+    WriteStageField(traceFile);
+    if (fputc('\n', traceFile) == EOF)
+        traceFailed = true;
+}
+
+bool ClosePlayerTrace()
+{
+    if (!traceFile)
+        return true;
+    const bool ok = !traceFailed && !ferror(traceFile);
+    const bool closed = fclose(traceFile) == 0;
+    traceFile = nullptr;
+    return ok && closed;
+}
