@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "tools/datakit/ActorData.h"
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/FontWriter.h"
@@ -42,6 +43,10 @@ bool BuildDataSet(const std::string& dir)
 
     // The layer showcase the runner's --layout scene loads: a layer in every scroll mode.
     if (!WriteLayerShowcase(dir))
+        return false;
+
+    // The attack boxes' sprite set and the actors' shared hit, death and explosion sounds.
+    if (!WriteHazardData(dir))
         return false;
 
     // Last: everything written under Data/ again, packed into data.ch3.
