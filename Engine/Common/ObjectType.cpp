@@ -380,6 +380,51 @@ void RunObjectCallbacks(ObjectType* type, void* instance)
     }
 }
 
+namespace {
+
+void SetHeadersTypeIndex(ObjectType* type)
+{
+    for (u32 i = 0; i < type->poolSize; ++i)
+        type->pool[i]->typeIndex = (u16)type->typeIndex;
+}
+
+} // namespace
+
+bool MoveObjectTypeToSlot(ObjectType* type, u32 slot)
+{
+    if (!type || !type->inRegistry || !objectTypes || type->typeIndex >= objectTypeCapacity ||
+        objectTypes[type->typeIndex] != type)
+        return false;
+    if (slot == type->typeIndex)
+        return true;
+    if (slot >= objectTypeCapacity) {
+        // Headers keep the low 16 bits of their slot, so the registry never grows past them.
+        if (slot > 0xFFFFu)
+            return false;
+        u32 capacity = objectTypeCapacity ? objectTypeCapacity : 128;
+        while (capacity <= slot)
+            capacity *= 2;
+        ObjectType** grown = (ObjectType**)realloc(objectTypes, sizeof(ObjectType*) * (size_t)capacity);
+        if (!grown)
+            return false;
+        for (u32 i = objectTypeCapacity; i < capacity; ++i)
+            grown[i] = nullptr;
+        objectTypes = grown;
+        objectTypeCapacity = capacity;
+    }
+    const u32 from = type->typeIndex;
+    ObjectType* occupant = objectTypes[slot];
+    objectTypes[slot] = type;
+    type->typeIndex = slot;
+    SetHeadersTypeIndex(type);
+    objectTypes[from] = occupant;
+    if (occupant) {
+        occupant->typeIndex = from;
+        SetHeadersTypeIndex(occupant);
+    }
+    return true;
+}
+
 void SetObjectTypeName(ObjectType* type, const char* name)
 {
     if (!type)

@@ -164,6 +164,12 @@ void AddObjectCallback(ObjectType* type, ObjectCallback function, void* argument
 // on which the instance no longer moves.
 void RunObjectCallbacks(ObjectType* type, void* instance);
 
+// Moves a registered type to a fixed registry slot (the update passes walk the slots in order),
+// growing the registry when the slot lies past it. A type already in that slot swaps places with
+// the moved one. The headers of both pools follow their type's slot. False when the type is not in
+// the registry or the registry cannot grow.
+bool MoveObjectTypeToSlot(ObjectType* type, u32 slot);
+
 // Replaces the display name with a copy of name.
 void SetObjectTypeName(ObjectType* type, const char* name);
 

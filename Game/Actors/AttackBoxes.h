@@ -47,9 +47,16 @@ extern u32 attackSerialCounter;
 extern u8 boxBlink;
 extern u16 boxBlinkTimer;
 extern u8 debugView; // draws boxes and hitboxes; off in play
+extern AnimSet hazardAnimSet;
+// The shared hit, death and explosion sounds of the actors, held by the Hazard type.
+extern u32 enemyHitSound, enemyDieSound, enemyExplodeSound;
 
 void HazardLoad(const char* placementPath);
 void HazardUnload();
+void HazardInit(void* instance);
+void HazardReset(void* instance);
+void HazardLateUpdate(void* instance);
+void HazardDraw(void* instance);
 // First thing of every gameplay frame: every box out of use, the count back to 0.
 void ClearAttackBoxes();
 // From a LateUpdate, after the object moved and animated: the boxes of its current frame.
