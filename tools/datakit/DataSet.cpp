@@ -4,9 +4,12 @@
 
 #include "tools/datakit/ActorData.h"
 #include "tools/datakit/Bytes.h"
+#include "tools/datakit/DisplayArt.h"
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/FontWriter.h"
 #include "tools/datakit/PackWriter.h"
+#include "tools/datakit/StageData.h"
+#include "tools/datakit/PlayerArt.h"
 #include "tools/datakit/Wav.h"
 
 namespace datakit {
@@ -47,6 +50,18 @@ bool BuildDataSet(const std::string& dir)
 
     // The attack boxes' sprite set and the actors' shared hit, death and explosion sounds.
     if (!WriteHazardData(dir))
+        return false;
+
+    // The player: its sprite set with hurt and attack boxes, its properties and its sounds.
+    if (!WritePlayerData(dir))
+        return false;
+
+    // The full-screen fade.
+    if (!WriteFadeData(dir))
+        return false;
+
+    // The five gameplay stages: layouts, tile sheets and music.
+    if (!WriteStageData(dir))
         return false;
 
     // Last: everything written under Data/ again, packed into data.ch3.

@@ -1,0 +1,48 @@
+#include "tools/datakit/DisplayArt.h"
+
+#include <cstdio>
+
+#include "tools/datakit/Bytes.h"
+#include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/TgaWriter.h"
+
+namespace datakit {
+
+namespace {
+
+bool Put(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
+{
+    if (WriteFile(dir + "/" + path, bytes))
+        return true;
+    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
+    return false;
+}
+
+} // namespace
+
+bool WriteFadeData(const std::string& dir)
+{
+    constexpr u8 size = 32;
+    TgaImage sheet;
+    sheet.width = sheet.height = size;
+    // Index 0 is transparent, so the picture is painted with entry 1, black.
+    sheet.colours = {Rgb{0, 0, 0}, Rgb{0, 0, 0}};
+    sheet.pixels.assign((size_t)size * size, 1);
+
+    Manifest manifest;
+    manifest.sheets = {{"Fade.tga", true, 2}};
+    manifest.boxes = {ManBox{size, size, 0, 0}};
+    ManAnimation animation;
+    animation.speed = 0; // a still picture
+    animation.playMode = 1;
+    ManFrame frame;
+    frame.width = frame.height = size;
+    frame.duration = 1;
+    animation.frames = {frame};
+    manifest.animations = {animation};
+
+    const std::string folder = "Data/Sprites/Display/Fade/";
+    return Put(dir, folder + "Fade.tga", MakeTga(sheet)) && Put(dir, folder + "Fade.man", MakeManifest(manifest));
+}
+
+} // namespace datakit
