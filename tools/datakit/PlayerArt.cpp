@@ -343,10 +343,10 @@ void DrawSlash(Canvas& c, const Swing* swings, int frame, u8 colour)
         return;
     const double from = swings[frame - 1].armAngle, to = swings[frame].armAngle;
     double delta = std::fmod(to - from + 384.0, 256.0) - 128.0; // the short way round
-    const double radius = 10 + swings[frame].lash;
-    const double width = frame == 5 ? 1.0 : 2.2;
+    const double radius = 10 + std::max(swings[frame].lash, swings[frame - 1].lash);
+    const double width = frame == 5 ? 0.6 : 1.2;
     c.Arc(radius, from, from + delta, width, colour);
-    c.Arc(radius - 4, from + delta * 0.3, from + delta, width * 0.6, colour);
+    c.Arc(radius - 3, from + delta * 0.4, from + delta, width * 0.6, colour);
 }
 
 // Throws: the arm winds up behind, then snaps toward the throw's direction at frame 5.
