@@ -82,7 +82,7 @@ const char* ParseScriptLine(const char* line, std::vector<KeyEvent>* events)
         return nullptr;
     u32 from = 0;
     if (!ParseTick(&text, &from))
-        return "expected a tick number first";
+        return "expected a tick number (0-4294967295) first";
     if (*text == '-') {
         ++text;
         u32 to = 0;
@@ -92,7 +92,7 @@ const char* ParseScriptLine(const char* line, std::vector<KeyEvent>* events)
             return "the range ends before it starts";
         if (to == 0xFFFFFFFFu)
             return "the range ends past the last tick";
-        if (!IsBlank(*text))
+        if (*text != '\0' && !IsBlank(*text))
             return "expected \"FROM-TO SLOT\"";
         int slot = 0;
         text = SkipBlanks(text);
