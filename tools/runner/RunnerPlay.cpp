@@ -244,7 +244,8 @@ void WritePlayerTraceRow(u32 tick)
                 (unsigned)player->health);
     }
     WriteStageField(traceFile);
-    if (fputc('\n', traceFile) == EOF)
+    // Each row goes out at once: the rows before a crash are the evidence of what led to it.
+    if (fputc('\n', traceFile) == EOF || fflush(traceFile) != 0)
         traceFailed = true;
 }
 
