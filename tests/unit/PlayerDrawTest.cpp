@@ -1,0 +1,493 @@
+// The player's drawing: which layers each body animation brings (seen on a probe set whose every
+// frame is one pixel at a place of its own), frame indices held inside their animations, the blink
+// while invulnerable, the health glow's timing, the placement preview and the debug view; and the
+// data kit's player set that the drawing and the boxes rely on.
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Engine/Common/Anim.h"
+#include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
+#include "Engine/Common/Sound.h"
+#include "Engine/Render/DrawState.h"
+#include "Game/Actors/ActorBlock.h"
+#include "Game/Actors/AttackBoxes.h"
+#include "Game/Player/Player.h"
+#include "tests/unit/HeadlessGame.h"
+#include "tests/unit/TestFolder.h"
+#include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/PlayerArt.h"
+#include "tools/datakit/TgaWriter.h"
+
+extern u8 forceFree;
+
+namespace {
+
+const char* const probeSetPath = "Data/Probe/Probe.man";
+const char* const playerSetPath = "Data/Sprites/Players/Player.man";
+constexpr i32 playerX = 200, playerY = 100;
+constexpr u16 probeAnimations = 61;
+constexpr u16 probeSpinFrames = 3; // fewer than the rope's angle can name
+
+// The probe set: frame f of animation a is one pixel at (a - 30, f - 20) from the position, so a
+// lit pixel tells which animation and frame were drawn. Animation 8 has 3 frames, 10 has 5,
+// 12-17 have 4, the others 2.
+datakit::Manifest ProbeManifest()
+{
+    datakit::Manifest m;
+    m.sheets = {{"Probe.tga", true, 2}};
+    m.boxes = {datakit::ManBox{14, 32, (u8)-7, (u8)-16}};
+    for (u16 a = 0; a < probeAnimations; ++a) {
+        datakit::ManAnimation animation;
+        animation.speed = 256;
+        const int frames = a == 8 ? probeSpinFrames : a == 10 ? 5 : (a >= 12 && a <= 17) ? 4 : 2;
+        for (int f = 0; f < frames; ++f) {
+            datakit::ManFrame frame;
+            frame.width = frame.height = 1;
+            frame.offsetX = (i8)(a - 30);
+            frame.offsetY = (i8)(f - 20);
+            frame.duration = 256;
+            animation.frames.push_back(frame);
+        }
+        m.animations.push_back(animation);
+    }
+    return m;
+}
+
+u32 probeWhipState;
+u32* ProbeWhipState(WhipRecord*)
+{
+    return &probeWhipState;
+}
+
+PlayerRecord* previewed;
+u32 previewCount;
+void CountPreview(void* instance)
+{
+    previewed = (PlayerRecord*)instance;
+    ++previewCount;
+}
+
+class PlayerDrawTest : public HeadlessGame, protected TestFolder {
+protected:
+    AnimSet probeSet{};
+    ObjectHeader header{};
+    PlayerRecord player{};
+    alignas(16) u8 fakeWhip[64] = {};
+    PlayerLinks savedLinks{};
+    u32 savedPlaceableCount = 0;
+
+    void SetUp() override
+    {
+        HeadlessGame::SetUp();
+        EnterTestFolder("palvic-playerdraw-");
+        forceFree = 0;
+        scrollX = scrollY = 0;
+        debugView = 0;
+        savedLinks = playerLinks;
+        savedPlaceableCount = placeableTypeCount;
+        ASSERT_TRUE(datakit::WritePlayerData("."));
+        datakit::TgaImage sheet;
+        sheet.width = sheet.height = 4;
+        sheet.pixels.assign(16, 1);
+        sheet.colours = {{0, 0, 0}, {255, 255, 255}};
+        Write("Data/Probe/Probe.tga", datakit::MakeTga(sheet));
+        Write(probeSetPath, datakit::MakeManifest(ProbeManifest()));
+        LoadAnim(probeSetPath, &probeSet);
+        ASSERT_TRUE(probeSet.loaded);
+        LoadAnim(playerSetPath, &playerAnimSet);
+        ASSERT_TRUE(playerAnimSet.loaded);
+
+        header.x = (f32)playerX;
+        header.y = (f32)playerY;
+        header.scaleX = header.scaleY = 1.0f;
+        header.groundContact = 1;
+        player.header = &header;
+        UseSet(&probeSet);
+        Clear();
+    }
+
+    void TearDown() override
+    {
+        playerLinks = savedLinks;
+        placeableTypeCount = savedPlaceableCount;
+        debugView = 0;
+        FreeAnim(&probeSet);
+        FreeAnim(&playerAnimSet);
+        LeaveTestFolder();
+        HeadlessGame::TearDown();
+    }
+
+    void UseSet(AnimSet* set)
+    {
+        player.anim = AnimPlayer{};
+        player.anim.set = set;
+        StartAnim(&player.anim, 4);
+        player.overlay = AnimPlayer{};
+        player.overlay.set = set;
+    }
+
+    void Show(u16 body, u16 frame = 0)
+    {
+        StartAnim(&player.anim, body);
+        player.anim.frameIndex = frame;
+    }
+
+    void Overlay(u16 animation, u16 frame, u8 attackState)
+    {
+        StartAnim(&player.overlay, animation);
+        player.overlay.frameIndex = frame;
+        player.attackState = attackState;
+    }
+
+    // A whip in the given state; the links read it through the player's own accessor.
+    void Whip(u32 state, u16 angle = 0)
+    {
+        player.whip = (WhipRecord*)fakeWhip;
+        playerLinks.whipState = ProbeWhipState;
+        probeWhipState = state;
+        player.ropeAngle = angle;
+    }
+
+    static void Clear() { memset(frameBuffer, 0, frameBytes); }
+    static u32 Pixel(i32 x, i32 y) { return frameBuffer[rowOffsets[y] + x] & 0xFFFFFF; }
+
+    // The (animation, frame) pairs whose probe pixel is lit around (x, y).
+    static std::set<std::pair<int, int>> Drawn(i32 x = playerX, i32 y = playerY)
+    {
+        std::set<std::pair<int, int>> drawn;
+        for (int a = 0; a < probeAnimations; ++a)
+            for (int f = 0; f < 13; ++f)
+                if (Pixel(x + a - 30, y + f - 20))
+                    drawn.insert({a, f});
+        return drawn;
+    }
+
+    static u32 LitPixels()
+    {
+        u32 lit = 0;
+        for (i32 y = 0; y < screenHeight; ++y)
+            for (i32 x = 0; x < screenWidth; ++x)
+                lit += Pixel(x, y) != 0;
+        return lit;
+    }
+
+    static void ExpectDrawStateAtRest()
+    {
+        EXPECT_EQ(drawFlags, 0u);
+        EXPECT_EQ(blendMode, 0u);
+        EXPECT_EQ(blendLevel, 255u);
+        EXPECT_EQ(spriteScaleX, 512);
+        EXPECT_EQ(spriteScaleY, 512);
+        EXPECT_EQ(spriteAngle, 0);
+    }
+};
+
+typedef std::set<std::pair<int, int>> Layers;
+
+TEST_F(PlayerDrawTest, EachBodyAnimationBringsItsLayers)
+{
+    struct Case {
+        const char* what;
+        u16 body, frame;
+        i32 overlay; // -1 none
+        u16 overlayFrame;
+        u8 attackState;
+        i32 whipState; // -1 no whip
+        Layers expected;
+    };
+    const Case cases[] = {
+        {"stand", 4, 0, -1, 0, 0, -1, {{4, 0}, {0, 0}, {2, 0}}},
+        {"stand left, whip out", 5, 0, -1, 0, 0, 3, {{5, 0}, {1, 0}, {18, 0}}},
+        {"stand, first swing", 4, 0, 30, 1, 1, -1, {{4, 0}, {30, 1}, {29, 1}}},
+        {"stand, a throw", 4, 0, 21, 1, 0, -1, {{4, 0}, {21, 1}}},
+        {"walk", 12, 3, -1, 0, 0, 2, {{12, 3}, {13, 3}, {14, 3}}},
+        {"walk left, whip out", 15, 2, -1, 0, 0, 4, {{15, 2}, {16, 2}, {18, 0}}},
+        {"walk, second swing", 12, 1, 32, 0, 2, -1, {{12, 1}, {32, 0}, {31, 0}}},
+        {"air attack", 44, 1, -1, 0, 1, -1, {{44, 1}, {43, 1}}},
+        {"rising", 49, 1, -1, 0, 0, -1, {{49, 1}, {47, 1}, {48, 1}}},
+        {"falling left, whip out", 58, 0, -1, 0, 0, 5, {{58, 0}, {56, 0}, {18, 0}}},
+        {"falling, swing", 55, 1, 34, 1, 1, -1, {{55, 1}, {34, 1}, {33, 1}}},
+        {"hang on the rope", 59, 1, -1, 0, 0, 4, {{59, 1}, {18, 0}}},
+        {"slide", 41, 1, -1, 0, 0, 2, {{41, 1}}},
+        {"slide, whip out", 42, 1, -1, 0, 0, 3, {{42, 1}, {18, 0}}},
+        {"tumble", 37, 1, -1, 0, 0, -1, {{37, 1}}},
+    };
+    for (const Case& c : cases) {
+        player = PlayerRecord{};
+        player.header = &header;
+        UseSet(&probeSet);
+        Show(c.body, c.frame);
+        if (c.overlay >= 0)
+            Overlay((u16)c.overlay, c.overlayFrame, c.attackState);
+        else
+            player.attackState = c.attackState;
+        playerLinks = savedLinks;
+        if (c.whipState >= 0)
+            Whip((u32)c.whipState);
+        Clear();
+        PlayerDraw(&player);
+        EXPECT_EQ(Drawn(), c.expected) << c.what;
+        ExpectDrawStateAtRest();
+    }
+}
+
+TEST_F(PlayerDrawTest, HurtShakesAndWalkSpeedFollowsTheGround)
+{
+    Show(10, 2);
+    player.actor.shakeX = 3.0f;
+    player.actor.shakeY = -2.0f;
+    PlayerDraw(&player);
+    EXPECT_EQ(Drawn(playerX + 3, playerY - 2), (Layers{{10, 2}}));
+
+    for (const auto& [speed, expected] : {std::pair{0.0f, 128}, {-2.5f, 268}, {8.0f, 576}}) {
+        Show(12);
+        header.groundSpeed = speed;
+        PlayerDraw(&player);
+        EXPECT_EQ(player.anim.speed, expected) << speed;
+    }
+}
+
+TEST_F(PlayerDrawTest, FrameIndicesStayInsideTheirAnimations)
+{
+    // The rope spin picks its frame from the rope's angle: past the 3 frames of the probe set it
+    // shows the last; facing left counts down from 12.
+    struct Case {
+        u8 facing;
+        u16 angle; // 8.8
+        u16 bodyFrame;
+        int expectedFrame;
+    };
+    const Case cases[] = {
+        {0, 0 << 8, 1, 0},
+        {0, 15 << 8, 0, 1},
+        {0, 120 << 8, 0, probeSpinFrames - 1}, // frame 12 of 3
+        {0, 128 << 8, 0, probeSpinFrames - 1},
+        {1, 120 << 8, 2, 0},                   // 12 - 12
+        {1, 0 << 8, 0, probeSpinFrames - 1},   // frame 12 of 3
+        {0, 200 << 8, 1, 1},                   // past 128: the body's own frame
+    };
+    for (const Case& c : cases) {
+        Show(8, c.bodyFrame);
+        player.facing = c.facing;
+        Whip(4, c.angle);
+        Clear();
+        PlayerDraw(&player);
+        EXPECT_EQ(Drawn(), (Layers{{8, c.expectedFrame}}))
+            << "facing " << (int)c.facing << " angle " << (c.angle >> 8);
+    }
+    // A body frame past its animation (hurt's landing jump) and layers shorter than the body.
+    player.whip = nullptr;
+    Show(10, 40);
+    Clear();
+    PlayerDraw(&player);
+    EXPECT_EQ(Drawn(), (Layers{{10, 4}}));
+    Show(49, 7); // the rising layers have 2 frames
+    Clear();
+    PlayerDraw(&player);
+    EXPECT_EQ(Drawn(), (Layers{{49, 1}, {47, 1}, {48, 1}}));
+    // An overlay index past the set names its last animation.
+    Show(4);
+    Overlay(200, 9, 1);
+    Clear();
+    PlayerDraw(&player);
+    EXPECT_EQ(Drawn(), (Layers{{4, 0}, {60, 1}, {59, 1}}));
+}
+
+TEST_F(PlayerDrawTest, BlinksFourFramesOffFourOnWhileInvulnerable)
+{
+    UseSet(&playerAnimSet);
+    Show(4);
+    std::string seen;
+    for (int invulnerable = 35; invulnerable >= 0; --invulnerable) {
+        player.invulnerable = (u16)invulnerable;
+        Clear();
+        PlayerDraw(&player);
+        seen += LitPixels() > 100 ? '#' : '.';
+    }
+    // 35 down to 0: bit 2 is set for 39-36 (none here), 31-28, 23-20, 15-12, 7-4.
+    EXPECT_EQ(seen, "####....####....####....####....####");
+}
+
+TEST_F(PlayerDrawTest, HealthGlowRisesOverAbout85FramesAndFadesOver255)
+{
+    UseSet(&playerAnimSet);
+    Show(4);
+    PlayerDraw(&player);
+    const std::vector<u32> plain(frameBuffer, frameBuffer + frameBytes / 4);
+    auto brighter = [&plain]() {
+        u32 count = 0;
+        for (size_t i = 0; i < plain.size(); ++i)
+            if ((frameBuffer[i] & 0xFFFFFF) != (plain[i] & 0xFFFFFF))
+                ++count;
+        return count;
+    };
+
+    player.healthFlash = 1;
+    header.flash = 0;
+    int rising = 0, fading = 0;
+    u32 changedAtPeak = 0;
+    while (player.healthFlash == 1 && rising < 1000) {
+        Clear();
+        PlayerDraw(&player);
+        ++rising;
+    }
+    EXPECT_EQ(rising, 86); // 85 steps of 3 to 255, then the wrap
+    EXPECT_EQ(header.flash, 255);
+    while (player.healthFlash == 2 && fading < 1000) {
+        Clear();
+        PlayerDraw(&player);
+        if (fading == 0)
+            changedAtPeak = brighter();
+        ++fading;
+    }
+    EXPECT_EQ(fading, 255);
+    EXPECT_EQ(header.flash, 0);
+    EXPECT_GT(changedAtPeak, 100u); // drawn twice more, added on top
+    Clear();
+    PlayerDraw(&player);
+    EXPECT_EQ(brighter(), 0u); // over: the plain player again
+    ExpectDrawStateAtRest();
+}
+
+TEST_F(PlayerDrawTest, PlacementModeDrawsOnlyThePreview)
+{
+    ObjectType previewType{};
+    previewType.EditorPreview = CountPreview;
+    placeableTypes[0] = &previewType;
+    placeableTypeCount = 1;
+    previewCount = 0;
+    previewed = nullptr;
+    player.editing = 1;
+    player.editorType = 0;
+    PlayerDraw(&player);
+    EXPECT_EQ(previewCount, 1u);
+    EXPECT_EQ(previewed, &player);
+    EXPECT_TRUE(Drawn().empty());
+    // A type without a preview, then a type index past the list: the player itself is drawn.
+    previewType.EditorPreview = nullptr;
+    PlayerDraw(&player);
+    EXPECT_TRUE(Drawn().empty());
+    player.editorType = 1;
+    PlayerDraw(&player);
+    EXPECT_EQ(previewCount, 1u);
+    EXPECT_FALSE(Drawn().empty());
+}
+
+TEST_F(PlayerDrawTest, DebugViewOutlinesTheHitboxByGroundContact)
+{
+    UseSet(&playerAnimSet);
+    Show(4);
+    header.hitboxLeft = -7;
+    header.hitboxRight = 7;
+    header.hitboxTop = -16;
+    header.hitboxBottom = 16;
+    header.rotation = 9.0f;
+    PlayerDraw(&player);
+    EXPECT_EQ(Pixel(playerX - 7, playerY - 16), 0u); // off in play
+    debugView = 1;
+    for (const auto& [ground, colour] : {std::pair{1u, 0x00FF00u}, {0u, 0xFF2828u}}) {
+        header.groundContact = ground;
+        Clear();
+        PlayerDraw(&player);
+        EXPECT_EQ(Pixel(playerX - 7, playerY - 16), colour);
+        EXPECT_EQ(Pixel(playerX + 7, playerY + 16), colour);
+        EXPECT_EQ(Pixel(playerX + 7, playerY - 3), colour);
+    }
+    EXPECT_EQ(header.rotation, 0.0f); // in the air the drawn rotation is dropped
+}
+
+// The data kit's player set: what the drawing, the states and the boxes read from it.
+TEST_F(PlayerDrawTest, PlayerSetHoldsEveryAnimationWithItsBoxes)
+{
+    const AnimSet& set = playerAnimSet;
+    ASSERT_EQ(set.animCount, datakit::playerLastAnimation + 1);
+    ActorProperties properties{};
+    ObjectType type{};
+    LoadEnemyProperties(&type, &properties, "Data/Sprites/Players/Player.vep");
+    ASSERT_NE(properties.attackRows, nullptr);
+    u32 boxCount = 0;
+    for (u32 h = 0; h < set.hitSetCount; ++h)
+        boxCount += (u32)set.hitSets[h].count;
+    EXPECT_EQ(properties.attackRowCount, boxCount);
+    for (u16 row = 1; row < properties.attackRowCount; ++row) {
+        EXPECT_EQ(properties.attackRows[row].kind, BoxAttack) << row;
+        EXPECT_GT(properties.attackRows[row].damage, 0.0f) << row;
+        EXPECT_GT(properties.attackRows[row].hitlag, 0) << row;
+    }
+
+    auto rowOf = [&](const AnimFrame& frame, u8 kind) -> const AnimBox* {
+        for (u32 h = 0; h < frame.hitCount; ++h) {
+            const HitBoxSet& hitSet = set.hitSets[frame.hits[h].hitSet];
+            for (i16 b = 0; b < hitSet.count; ++b)
+                if (hitSet.rowIndex[b] < properties.attackRowCount && properties.attackRows[hitSet.rowIndex[b]].kind == kind)
+                    return &hitSet.boxes[b];
+        }
+        return nullptr;
+    };
+    const std::set<u16> attacks = {30, 32, 34, 36, 44, 46};
+    for (u16 a = 0; a < set.animCount; ++a) {
+        const Animation& animation = set.animations[a];
+        ASSERT_GE(animation.frameCount, 1) << a;
+        bool anyAttack = false;
+        for (u16 f = 0; f < animation.frameCount; ++f) {
+            const AnimFrame& frame = animation.frames[f];
+            EXPECT_EQ(frame.box->left, -7);
+            EXPECT_EQ(frame.box->right, 7);
+            EXPECT_EQ(frame.box->top, -16);
+            EXPECT_EQ(frame.box->bottom, 16);
+            EXPECT_GE(frame.pointCount, 1) << a << "/" << f;
+            const AnimBox* hurt = rowOf(frame, BoxHurt);
+            ASSERT_NE(hurt, nullptr) << a << "/" << f;
+            EXPECT_EQ(hurt->left, -7);
+            EXPECT_EQ(hurt->bottom, 16);
+            const AnimBox* attack = rowOf(frame, BoxAttack);
+            if (attack) {
+                anyAttack = true;
+                EXPECT_GT(attack->left, 0) << a << "/" << f; // in front, before the facing's mirror
+            }
+        }
+        EXPECT_EQ(anyAttack, attacks.count(a) == 1) << a;
+    }
+    // The hurt state reads frames up to 21 (and 22 after a landing jump from 16).
+    EXPECT_GE(set.animations[10].frameCount, 22);
+    EXPECT_GE(set.animations[8].frameCount, 13);
+    // Throws release at frame 5, for one tick.
+    for (u16 a = 19; a <= 28; ++a) {
+        ASSERT_GE(set.animations[a].frameCount, 7) << a;
+        EXPECT_LE(set.animations[a].frames[5].duration, set.animations[a].speed) << a;
+    }
+    // The walk's frames differ, and the left walk is the right one mirrored.
+    const Animation& walk = set.animations[12];
+    const Animation& walkLeft = set.animations[15];
+    for (u16 f = 0; f < walk.frameCount; ++f) {
+        const SpriteImage& image = walk.frames[f].image;
+        const SpriteImage& next = walk.frames[(f + 1) % walk.frameCount].image;
+        const bool same = image.width == next.width && image.height == next.height &&
+                          std::equal(image.pixels, image.pixels + image.width * image.height, next.pixels);
+        EXPECT_FALSE(same) << f;
+        const SpriteImage& mirror = walkLeft.frames[f].image;
+        ASSERT_EQ(mirror.width, image.width);
+        ASSERT_EQ(mirror.height, image.height);
+        EXPECT_EQ(mirror.offsetX, -(image.offsetX + image.width - 1));
+        for (u16 y = 0; y < image.height; ++y)
+            for (u16 x = 0; x < image.width; ++x)
+                ASSERT_EQ(mirror.pixels[y * image.width + (image.width - 1 - x)], image.pixels[y * image.width + x]);
+    }
+    // The six sounds load as waves.
+    for (const char* name : {"Jump", "Jump2", "Land", "Death", "Health", "Life"}) {
+        const u32 id = LoadSound(("Data/SFX/Global/" + std::string(name) + ".wav").c_str());
+        ASSERT_LT(id, soundSlotCount) << name;
+        ASSERT_NE(soundSlots[id], nullptr) << name;
+        EXPECT_GT(soundSlots[id]->length, 1000u) << name;
+        FreeSound(id);
+    }
+    FreeEnemyProperties(&properties);
+    ClearActorTypeList();
+}
+
+} // namespace
