@@ -1,5 +1,7 @@
 #include "Game/Stages/StageRegistry.h"
 
+#include "Game/Stages/GameplayStages.h"
+
 Stage studioSplashStage, engineSplashStage, titleStage, thanksStage, creditsStage, wipStage;
 Stage graveyardStage, village1Stage, bossRushStage, boneZoneStage, testStage;
 
@@ -26,11 +28,15 @@ void RegisterStages()
     AddStage(&presentationGroup, &thanksStage, "Thanks For Playing!", nullptr, nullptr, nullptr, nullptr);
     AddStage(&presentationGroup, &creditsStage, "Credits", nullptr, nullptr, nullptr, nullptr);
     AddStage(&presentationGroup, &wipStage, "WIP Disclaimer", nullptr, nullptr, nullptr, nullptr);
-    AddStage(&mainStagesGroup, &graveyardStage, "Graveyard", nullptr, nullptr, nullptr, nullptr);
-    AddStage(&mainStagesGroup, &village1Stage, "Village 1", nullptr, nullptr, nullptr, nullptr);
-    AddStage(&extrasGroup, &bossRushStage, "Boss Rush", nullptr, nullptr, nullptr, nullptr);
-    AddStage(&mediaGroup, &boneZoneStage, "The Bone Zone", nullptr, nullptr, nullptr, nullptr);
-    AddStage(&debugGroup, &testStage, "Test", nullptr, nullptr, nullptr, nullptr);
+    AddStage(&mainStagesGroup, &graveyardStage, "Graveyard", GraveyardStageFrame, GraveyardStageStart,
+             GraveyardStageLoad, GraveyardStageUnload);
+    AddStage(&mainStagesGroup, &village1Stage, "Village 1", GameplayStageFrame, Village1StageStart,
+             Village1StageLoad, Village1StageUnload);
+    AddStage(&extrasGroup, &bossRushStage, "Boss Rush", GameplayStageFrame, BossRushStageStart, BossRushStageLoad,
+             BossRushStageUnload);
+    AddStage(&mediaGroup, &boneZoneStage, "The Bone Zone", BoneZoneStageFrame, BoneZoneStageStart,
+             BoneZoneStageLoad, BoneZoneStageUnload);
+    AddStage(&debugGroup, &testStage, "Test", GameplayStageFrame, TestStageStart, TestStageLoad, TestStageUnload);
 }
 
 Stage* FirstStage()

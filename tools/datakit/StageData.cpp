@@ -437,9 +437,9 @@ bool WriteStageLayout(const std::string& folder, const StageWorld& stage, const 
     layout.layers.assign(plan.layerCount, EmptyLayer());
     layout.layers[plan.sky] = SkyLayer();
     if (plan.farHills >= 0)
-        layout.layers[plan.farHills] = HillLayer(FarTop, FarBody, 9, 10, farDepth, 6);
+        layout.layers[plan.farHills] = HillLayer(FarTop, FarBody, 4, 10, farDepth, 6);
     if (plan.nearHills >= 0)
-        layout.layers[plan.nearHills] = HillLayer(NearTop, NearBody, 11, 20, nearDepth, 4);
+        layout.layers[plan.nearHills] = HillLayer(NearTop, NearBody, 6, 20, nearDepth, 4);
     layout.layers[plan.back] = BackLayer(stage);
     if (plan.decor >= 0)
         layout.layers[plan.decor] = WorldLayer(stage.decor, w.widthTiles, w.heightTiles, decorDepth, 0);
@@ -459,19 +459,22 @@ bool WriteStageLayout(const std::string& folder, const StageWorld& stage, const 
 
 // The Graveyard: a climb from the start at (272, 1392) to the exit off the top of the view. The camera
 // stops at y 896 and the exit fires once the player's y is above 880, so the last ramp runs on up
-// past the view. The route, holding right all the way (the player stands 16 px over its feet):
+// past the view. The route, holding right all the way (the player stands 16 px over its feet; the
+// jump points were found by running it, holding jump for about 18 ticks each time):
 //   x 16-704     flat ground at 1408 (start at x 272)
 //   x 704-1088   a gentle ramp up to 1312 (about 14 degrees)
 //   x 1216-1248  a short 45-degree ramp to 1280: climbed on the speed of the run-up
-//   x 1472       a 32-px step to 1248: JUMP at about x 1440
-//   x 1632-1776  one-way floor at 1216: JUMP at about x 1616 (from the ground at 1248)
-//   x 1776-1920  one-way floor at 1184: JUMP at about x 1750 (from the first floor)
-//   x 1920-2048  one-way floor at 1152: JUMP at about x 1895 (from the second floor)
+//   x 1472       a 32-px step to 1248: JUMP at about x 1430
+//   x 1632-1776  one-way floor at 1216: JUMP at about x 1590 (from the ground at 1248)
+//   x 1776-1920  one-way floor at 1184: JUMP at about x 1740 (from the first floor)
+//   x 1920-2048  one-way floor at 1152: JUMP at about x 1880 (from the second floor)
 //   x 2048       the cliff top at 1152; walk on
 //   x 2240-2432  a 22.5-degree ramp up to 1072
-//   x 2560       a 32-px step to 1040: JUMP at about x 2530
-//   x 2720-3040  a 22.5-degree ramp up to 904 ... 872 and past it: the exit fires near x 2990
-// A player who misses a floor falls back to the ground under it and can jump again.
+//   x 2560       a 32-px step to 1040: JUMP at about x 2520
+//   x 2720-3056  a 26.5-degree ramp up to 872: the exit fires near x 2995
+// Held right from tick 20 of the stage with jumps pressed at ticks 540, 612, 668, 720 and 1040, the
+// player reaches the exit at about tick 1390. A player who misses a floor falls back to the ground
+// under it and can jump again.
 StageWorld GraveyardWorld()
 {
     StageWorld stage(192, 96);
@@ -492,8 +495,8 @@ StageWorld GraveyardWorld()
     stage.Wall(0, 16);
     stage.Wall(3056, 3072);
     // Graves and fences along the flats.
-    for (i32 cx : {6, 9, 24, 30, 35, 40, 70, 75, 80, 88, 96, 131, 134, 138, 155, 163})
-        stage.Stack(cx, {cx % 3 == 0 ? CrossBase : GraveBase, cx % 3 == 0 ? CrossTop : GraveTop});
+    for (i32 cx : {6, 9, 24, 31, 35, 40, 70, 75, 80, 89, 96, 131, 134, 138, 155, 163})
+        stage.Stack(cx, {cx % 2 == 0 ? CrossBase : GraveBase, cx % 2 == 0 ? CrossTop : GraveTop});
     for (i32 cx : {12, 13, 14, 26, 27, 84, 85, 86, 141, 142, 143})
         stage.Stack(cx, {Fence});
     return stage;
@@ -560,12 +563,13 @@ StageWorld BossRushWorld()
 }
 
 // Test: one of every surface in a row from the start at (64, 700), ground at 716: flat; 22.5 degrees
-// up and down; a one-way floor over the ground; a pit with a beam over it; a sloped underside; 45
-// degrees up, a 22.5-degree climb and a long 45-degree run down into a loop, whose walls and ceiling
-// can be run on (its lower left quarter is open: that is the way in).
+// up and down; a one-way floor over the ground (walked under, or jumped onto); a pit 48 px deep
+// (jump out) with a beam over it; a sloped underside; 45 degrees up, a 22.5-degree climb and a
+// 45-degree run down straight into a loop, whose walls and ceiling can be run on (its lower left
+// quarter is open: that is the way in).
 StageWorld TestWorld()
 {
-    StageWorld stage(170, 56);
+    StageWorld stage(150, 56);
     const i32 g = 716;
     stage.Ground({{16, 256, g, g},
                   {256, 448, g, g - 80},
@@ -579,18 +583,19 @@ StageWorld TestWorld()
                   {1760, 2000, g - 32, g - 132},
                   {2000, 2080, g - 132, g - 132},
                   {2080, 2212, g - 132, g},
-                  {2212, 2688, g, g}});
+                  {2212, 2400, g, g}});
     stage.Plank(880, 1040, g - 40);
     // The beam to hook over the pit.
     stage.world.Box(1168, g - 128, 1296, g - 112);
     // The underside: rock whose bottom slopes down to the right, 96 then 48 px over the ground.
     stage.world.CeilingRamp(1344, g - 96, 1536, g - 48, g - 176);
-    // The loop: radius 96 centred over the ground at x 2560; its top half and its lower right quarter.
-    const f64 cx = 2560, r = 96, cy = g - r;
+    // The loop, right at the foot of the run down so that the player comes in fast: radius 64, its
+    // top half and its lower right quarter.
+    const f64 cx = 2292, r = 64, cy = g - r;
     stage.world.Ring(cx, cy, r, (i32)(cx - r - 16), (i32)(cy - r - 16), (i32)(cx + r + 16), (i32)cy);
     stage.world.Ring(cx, cy, r, (i32)cx, (i32)cy, (i32)(cx + r + 16), g);
     stage.Wall(0, 16);
-    stage.Wall(2672, 2720);
+    stage.Wall(2368, 2400);
     return stage;
 }
 

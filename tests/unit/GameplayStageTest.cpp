@@ -1,0 +1,319 @@
+// The gameplay stages on the grey-box data set: stage settings, the player standing on the ground
+// by its start, use counts back where they were after an unload and across a restart, the
+// Graveyard's top exit, and The Bone Zone's totals and clock.
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "Engine/Common/Anim.h"
+#include "Engine/Common/Camera.h"
+#include "Engine/Common/Debug.h"
+#include "Engine/Common/Layout.h"
+#include "Engine/Common/ObjectType.h"
+#include "Engine/Common/Palettes.h"
+#include "Engine/Common/Sheets.h"
+#include "Engine/Common/Sound.h"
+#include "Game/Actors/AttackBoxes.h"
+#include "Game/Display/Fade.h"
+#include "Game/Player/Player.h"
+#include "Game/Stages/GameplayStages.h"
+#include "Game/Stages/StageSettings.h"
+#include "tests/unit/HeadlessGame.h"
+#include "tools/datakit/DataSet.h"
+
+namespace {
+
+// Every use count the stages touch, by name (or slot where a record has no name).
+struct UseCounts {
+    std::map<std::string, u32> counts;
+    bool operator==(const UseCounts&) const = default;
+};
+
+UseCounts TakeUseCounts()
+{
+    UseCounts use;
+    for (u32 i = 0; i < soundSlotCount; ++i)
+        if (soundSlots[i])
+            use.counts[std::string("sound ") + (soundSlots[i]->name ? soundSlots[i]->name : "?")] = soundSlots[i]->useCount;
+    for (u32 i = 0; i < musicSlotCount; ++i)
+        if (musicSlots[i])
+            use.counts[std::string("music ") + (musicSlots[i]->name ? musicSlots[i]->name : "?")] = musicSlots[i]->useCount;
+    for (u32 i = 0; i < layoutSlotCount; ++i)
+        if (layoutSlots[i])
+            use.counts[std::string("layout ") + layoutSlots[i]->name] = layoutSlots[i]->useCount;
+    for (u32 i = 0; i < sheetSlotCount; ++i)
+        if (sheetSlots[i])
+            use.counts[std::string("sheet ") + (sheetSlots[i]->name ? sheetSlots[i]->name : "?")] = sheetSlots[i]->useCount;
+    for (u32 i = 0; i < paletteSlotCount; ++i)
+        if (paletteSlots[i])
+            use.counts["palette " + std::to_string(i)] = paletteSlots[i]->useCount;
+    for (u32 i = 0; objectTypes && i < objectTypeCapacity; ++i)
+        if (objectTypes[i])
+            use.counts["type " + std::to_string(i)] = objectTypes[i]->loadCount;
+    use.counts["anim Player"] = playerAnimSet.useCount;
+    use.counts["anim Hazard"] = hazardAnimSet.useCount;
+    use.counts["properties Player"] = (u32)playerProperties.useCount;
+    return use;
+}
+
+std::string DescribeDifference(const UseCounts& a, const UseCounts& b)
+{
+    std::string text;
+    for (const auto& [name, count] : a.counts) {
+        auto other = b.counts.find(name);
+        if (other == b.counts.end())
+            text += name + ": " + std::to_string(count) + " then gone\n";
+        else if (other->second != count)
+            text += name + ": " + std::to_string(count) + " then " + std::to_string(other->second) + "\n";
+    }
+    for (const auto& [name, count] : b.counts)
+        if (!a.counts.count(name))
+            text += name + ": new with " + std::to_string(count) + "\n";
+    return text;
+}
+
+struct StageCase {
+    Stage* stage;
+    const char* name;
+    u8 layerCount;
+    u32 collisionLayer;
+    u8 layerTable[4];
+    u8 playerSetting;
+    std::vector<u32> visibleLayers;
+    f32 startX, startY;
+};
+
+void PrintTo(const StageCase& c, std::ostream* os)
+{
+    *os << c.stage->name;
+}
+
+std::vector<StageCase> StageCases()
+{
+    return {
+        {&graveyardStage, "Graveyard", 13, 11, {11, 12, 11, 12}, 10, {0, 1, 2, 3, 4, 5, 7, 9, 10}, 272, 1392},
+        {&village1Stage, "Village1", 10, 8, {8, 9, 8, 9}, 7, {0, 1, 2, 3, 4, 5, 6, 7}, 64, 700},
+        {&bossRushStage, "BossRush", 6, 4, {4, 5, 4, 5}, 3, {0, 2, 3}, 340, 240},
+        {&boneZoneStage, "BoneZone", 13, 11, {11, 12, 11, 12}, 10, {0, 1, 2, 3, 4, 5, 7, 9, 10}, 272, 1416},
+        {&testStage, "Test", 6, 4, {4, 5, 4, 5}, 3, {0, 2, 3}, 64, 700},
+    };
+}
+
+class GameplayStageTest : public HeadlessGame {
+protected:
+    static std::filesystem::path dataFolder;
+    static bool dataBuilt;
+
+    static void SetUpTestSuite()
+    {
+        dataFolder = std::filesystem::temp_directory_path() / "palvic-gameplay-stages";
+        std::filesystem::remove_all(dataFolder);
+        dataBuilt = datakit::BuildDataSet(dataFolder.string());
+    }
+
+    static void TearDownTestSuite() { std::filesystem::remove_all(dataFolder); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(dataBuilt);
+        home_ = std::filesystem::current_path();
+        std::filesystem::current_path(dataFolder);
+        HeadlessGame::SetUp();
+        StartGame();
+    }
+
+    void TearDown() override
+    {
+        HeadlessGame::TearDown();
+        std::filesystem::current_path(home_);
+    }
+
+    void Ticks(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Tick();
+    }
+
+    std::filesystem::path home_;
+};
+
+std::filesystem::path GameplayStageTest::dataFolder;
+bool GameplayStageTest::dataBuilt;
+
+class GameplayStageTable : public GameplayStageTest, public ::testing::WithParamInterface<StageCase> {};
+
+TEST_P(GameplayStageTable, LoadsRunsAndGivesEverythingBack)
+{
+    const StageCase& c = GetParam();
+    Stage* home = currentStage;
+    ASSERT_NE(home, nullptr);
+    const UseCounts before = TakeUseCounts();
+
+    GoToStage(c.stage);
+    ASSERT_EQ(currentStage, c.stage);
+    EXPECT_EQ(c.stage->loaded, 1);
+    EXPECT_EQ(c.stage->started, 1);
+    ASSERT_NE(currentLayout, nullptr);
+    EXPECT_EQ(currentLayout, LayoutInSlot(c.stage->layoutSlot));
+    ASSERT_EQ(currentLayout->layerCount, c.layerCount);
+    EXPECT_EQ(stageCollisionLayer, c.collisionLayer);
+    EXPECT_EQ(0, memcmp(collisionLayerTable, c.layerTable, 4));
+    EXPECT_EQ(playerStageSetting, c.playerSetting);
+    for (u32 layer : c.visibleLayers)
+        EXPECT_EQ(currentLayout->layers[layer].visible, 1) << "layer " << layer;
+    EXPECT_EQ(currentLayout->layers[c.collisionLayer].visible, 0);
+    EXPECT_EQ(Player.liveCount, 1u);
+    EXPECT_TRUE(requestedMusic != nullptr && musicChangeRequest == 1) << "the stage's music was requested";
+
+    // The player starts over the ground and stands on it: its feet are 16 px under its position.
+    Ticks(300);
+    PlayerRecord* player = FirstPlayer();
+    ASSERT_NE(player, nullptr);
+    EXPECT_NE(player->header->groundContact, 0u);
+    EXPECT_NEAR(player->header->x, c.startX, 1.0f);
+    EXPECT_NEAR(player->header->y, c.startY, 1.0f);
+    EXPECT_EQ(player->header->collisionLayer, c.collisionLayer);
+    EXPECT_EQ(Fade.liveCount, 0u) << "the fade-in has ended";
+
+    GoToStage(home);
+    EXPECT_EQ(c.stage->loaded, 0);
+    EXPECT_EQ(c.stage->started, 0);
+    const UseCounts after = TakeUseCounts();
+    EXPECT_TRUE(before == after) << DescribeDifference(before, after);
+    EXPECT_TRUE(headless::ShownBoxes().empty()) << headless::ShownBoxes()[0].text;
+}
+
+TEST_P(GameplayStageTable, RestartKeepsUseCountsBalanced)
+{
+    const StageCase& c = GetParam();
+    Stage* home = currentStage;
+    const UseCounts before = TakeUseCounts();
+    GoToStage(c.stage);
+    Ticks(5);
+    const UseCounts loaded = TakeUseCounts();
+
+    pendingStage = StageRestart();
+    Ticks(2);
+    EXPECT_EQ(previousStage, c.stage) << "the restart was served";
+    EXPECT_EQ(currentStage, c.stage);
+    EXPECT_EQ(Player.liveCount, 1u);
+    const UseCounts restarted = TakeUseCounts();
+    EXPECT_TRUE(loaded == restarted) << DescribeDifference(loaded, restarted);
+    Ticks(60);
+
+    GoToStage(home);
+    const UseCounts after = TakeUseCounts();
+    EXPECT_TRUE(before == after) << DescribeDifference(before, after);
+    EXPECT_TRUE(headless::ShownBoxes().empty()) << headless::ShownBoxes()[0].text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Stages, GameplayStageTable, ::testing::ValuesIn(StageCases()),
+                         [](const ::testing::TestParamInfo<StageCase>& info) { return std::string(info.param.name); });
+
+TEST_F(GameplayStageTest, GraveyardTopExitFadesOnceIntoVillage1)
+{
+    GoToStage(&graveyardStage);
+    EXPECT_EQ(cameraLimits[0].topBound, 896);
+    EXPECT_EQ(cameraLimits[0].topTarget, 896);
+    EXPECT_EQ(tileStrikeHandler != nullptr, true);
+    Ticks(30);
+    ASSERT_EQ(Fade.liveCount, 0u);
+
+    // Just under the line nothing happens; over it, one fade, and the player stops acting.
+    PlayerRecord* player = FirstPlayer();
+    ASSERT_NE(player, nullptr);
+    player->header->y = 880.0f;
+    player->header->vy = 0.0f;
+    player->header->groundContact = 0;
+    Tick();
+    EXPECT_EQ(Fade.liveCount, 0u);
+    player->header->y = 879.0f;
+    player->header->vy = 0.0f;
+    Tick();
+    ASSERT_EQ(Fade.liveCount, 1u);
+    EXPECT_EQ(player->state, nullptr);
+    FadeRecord* fade = nullptr;
+    for (u32 i = 0; i < Fade.poolSize; ++i)
+        if (Fade.pool[i]->alive)
+            fade = fadeInstances[i];
+    ASSERT_NE(fade, nullptr);
+    EXPECT_EQ(fade->header->spawnA, FadeOutToStage);
+    EXPECT_EQ(fade->step, 4);
+    EXPECT_EQ(fade->targetStage, &village1Stage);
+
+    // Black after 64 steps of 4; the request is served at the next tick.
+    Ticks(64);
+    EXPECT_EQ(Fade.liveCount, 1u) << "one fade for the exit, however long the player stays up there";
+    EXPECT_EQ(currentStage, &graveyardStage);
+    Tick();
+    EXPECT_EQ(currentStage, &village1Stage);
+    EXPECT_EQ(graveyardStage.loaded, 0);
+    EXPECT_EQ(tileStrikeHandler != nullptr, true) << "Village 1 sets its own";
+    EXPECT_TRUE(headless::ShownBoxes().empty());
+}
+
+TEST_F(GameplayStageTest, GraveyardExitIsTakenAgainAfterARestart)
+{
+    GoToStage(&graveyardStage);
+    Ticks(20); // the fade-in ends
+    ASSERT_EQ(Fade.liveCount, 0u);
+    FirstPlayer()->header->y = 800.0f;
+    Tick();
+    ASSERT_EQ(Fade.liveCount, 1u);
+    EXPECT_EQ(graveyardExitTaken, 1);
+    pendingStage = StageRestart();
+    Ticks(2);
+    EXPECT_EQ(graveyardExitTaken, 0);
+    Ticks(20); // the restart's fade-in ends
+    ASSERT_EQ(Fade.liveCount, 0u);
+    FirstPlayer()->header->y = 800.0f;
+    Tick();
+    EXPECT_EQ(Fade.liveCount, 1u);
+}
+
+TEST_F(GameplayStageTest, BoneZoneTotalsClockAndOnePlayerAfterARestart)
+{
+    GoToStage(&boneZoneStage);
+    EXPECT_EQ(stageEnemiesTotal, 0);
+    EXPECT_STREQ(debugText, "TOTAL ENEMY COUNT: 0");
+    EXPECT_EQ(bonesCardRaised, 0);
+    EXPECT_EQ(enemiesCardRaised, 0);
+    EXPECT_EQ(stageSeconds, 0);
+
+    // A second for every tick whose demoSeed is a multiple of 60.
+    const u32 seedBefore = demoSeed;
+    Ticks(185);
+    i32 expected = 0;
+    for (u32 seed = seedBefore + 1; seed <= demoSeed; ++seed)
+        expected += seed % 60 == 0 ? 1 : 0;
+    EXPECT_EQ(demoSeed - seedBefore, 185u);
+    EXPECT_EQ(stageSeconds, expected);
+    EXPECT_EQ(stageMinutes, 0);
+
+    // The sixtieth second makes a minute.
+    stageSeconds = 59;
+    while ((demoSeed + 1) % 60 != 0)
+        Tick();
+    Tick();
+    EXPECT_EQ(stageMinutes, 1);
+    EXPECT_EQ(stageSeconds, 0);
+
+    pendingStage = StageRestart();
+    Ticks(2);
+    EXPECT_EQ(Player.liveCount, 1u);
+    EXPECT_EQ(stageMinutes, 0);
+    EXPECT_LE(stageSeconds, 1);
+}
+
+TEST_F(GameplayStageTest, BoneZonePlayerJumpsInFromItsStart)
+{
+    GoToStage(&boneZoneStage);
+    PlayerRecord* player = FirstPlayer();
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->header->vy, -8.0f);
+    Tick();
+    EXPECT_LT(player->header->y, 1416.0f);
+}
+
+} // namespace
