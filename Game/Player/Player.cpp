@@ -223,7 +223,9 @@ void PlayerUpdate(void* instance)
     ObjectHeader* header = player->header;
     if (!header)
         return;
-    player->state(player);
+    // A stage that takes the player's control away (the Graveyard's exit) clears the state.
+    if (player->state)
+        player->state(player);
 
     if (player->actor.hitlag == 0 && player->whip && playerLinks.whipDispatch)
         playerLinks.whipDispatch(player);
