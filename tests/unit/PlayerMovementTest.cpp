@@ -94,6 +94,17 @@ protected:
         // Freed above; start the next test from an unloaded set and record.
         playerAnimSet = AnimSet{};
         playerProperties = ActorProperties{};
+        // The cameras and stage settings go back as the other tests expect them.
+        ResetCameras();
+        for (Camera& camera : cameras)
+            camera = Camera{};
+        for (CameraLimits& limits : cameraLimits)
+            limits = CameraLimits{};
+        stageCollisionLayer = 0;
+        for (u8& layer : collisionLayerTable)
+            layer = 0;
+        for (PlayerControls& controls : playerControls)
+            controls.heldMask = controls.pressedMask = 0;
         LeaveTestFolder();
         HeadlessGame::TearDown();
     }
