@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# The native game under Xvfb, started with --dev-menu: the dev menu is up over the first frame, and
+# choosing Stages, "Main Stages", "Graveyard" with the keyboard brings the Graveyard up in the
+# window, with its ground, graves and the player where a black disclaimer frame was.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xvfb.bash"
+check="python3 $here/x11_check.py"
+
+start_xvfb 1280x720
+export SDL_VIDEODRIVER=x11
+
+"$BUILD_DIR/tools/datakit" build "$work_dir/game" >/dev/null
+cd "$work_dir/game"
+"$BUILD_DIR/brakkenfell" --dev-menu >"$work_dir/game.log" 2>&1 &
+game_pid=$!
+test_pids+=("$game_pid")
+
+fail() {
+    echo "FAIL: $1"
+    echo "-- game output:"
+    cat "$work_dir/game.log"
+    exit 1
+}
+
+# colours NAME: the number of different colours in the game's client area
+colours() {
+    local x y w h
+    read -r x y w h < <(window_geometry Brakkenfell)
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work_dir/$1.png"
+    convert "$work_dir/$1.png" -format %k info:
+}
+
+wait_for_window Brakkenfell 30 || fail "no window titled Brakkenfell"
+sleep 1
+menu=$(colours menu)
+echo "dev menu frame: $menu colours"
+# The menu's text on black: a handful of colours.
+[ "$menu" -ge 2 ] && [ "$menu" -le 16 ] || fail "expected the dev menu's text on black, saw $menu colours"
+
+for key in Return Down Return Return; do
+    $check key "$(window_id Brakkenfell)" "$key"
+    sleep 0.3
+done
+
+# The stage fades in over 16 ticks; its drawn layers bring dozens of colours.
+stage=0
+for _ in $(seq 1 30); do
+    sleep 0.2
+    stage=$(colours stage)
+    [ "$stage" -ge 24 ] && break
+done
+echo "stage frame: $stage colours"
+[ "$stage" -ge 24 ] || fail "the Graveyard did not come up (the frame has $stage colours)"
+kill -0 "$game_pid" 2>/dev/null || fail "the game ended by itself"
+echo "PASS"
