@@ -2,6 +2,8 @@
 // by its start, use counts back where they were after an unload and across a restart, the
 // Graveyard's top exit, and The Bone Zone's totals and clock.
 #include <cstring>
+#include <unistd.h>
+
 #include <filesystem>
 #include <map>
 #include <string>
@@ -107,7 +109,8 @@ protected:
 
     static void SetUpTestSuite()
     {
-        dataFolder = std::filesystem::temp_directory_path() / "palvic-gameplay-stages";
+        // One folder a process: ctest runs the suite's tests side by side.
+        dataFolder = std::filesystem::temp_directory_path() / ("palvic-gameplay-stages-" + std::to_string(getpid()));
         std::filesystem::remove_all(dataFolder);
         dataBuilt = datakit::BuildDataSet(dataFolder.string());
     }
