@@ -119,6 +119,8 @@ struct ActorBlock {
     u8 frozen;
     u8 whipNoHitlag;
     u8 defeated;
+    u8 whipHeld;   // held on the whip's hook
+    u8 whipNoHook; // the whip may not hook it (on the whip: set while it retracts)
     u16 attackSerial;
     u16 lastSerialTaken;
     ActorBlock* parent;
