@@ -2,8 +2,8 @@
 #pragma once
 #include "Game/Actors/EnemyLibrary.h"
 
-#define BASIC_ENEMY_MAN "Data/Sprites/Enemies/Enemy/Enemy.man"
-#define BASIC_ENEMY_VEP "Data/Sprites/Enemies/Enemy/Enemy.vep"
+constexpr const char basicEnemyManPath[] = "Data/Sprites/Enemies/Enemy/Enemy.man";
+constexpr const char basicEnemyVepPath[] = "Data/Sprites/Enemies/Enemy/Enemy.vep";
 
 // Reset starts animation 0; the properties choose the rest.
 extern ObjectType BasicEnemy;

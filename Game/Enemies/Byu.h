@@ -3,8 +3,8 @@
 #pragma once
 #include "Game/Actors/EnemyLibrary.h"
 
-#define BYU_MAN "Data/Sprites/Enemies/Byu/Byu.man"
-#define BYU_VEP "Data/Sprites/Enemies/Byu/Byu.vep"
+constexpr const char byuManPath[] = "Data/Sprites/Enemies/Byu/Byu.man";
+constexpr const char byuVepPath[] = "Data/Sprites/Enemies/Byu/Byu.vep";
 
 // Keyboard slots of the test keys.
 constexpr u8 byuHitlagKey = 0x23; // H

@@ -2,8 +2,8 @@
 #pragma once
 #include "Game/Actors/EnemyLibrary.h"
 
-#define CANDLE_HEAD_MAN "Data/Sprites/Enemies/CandleHead/CandleHead.man"
-#define CANDLE_HEAD_VEP "Data/Sprites/Enemies/CandleHead/CandleHead.vep"
+constexpr const char candleHeadManPath[] = "Data/Sprites/Enemies/CandleHead/CandleHead.man";
+constexpr const char candleHeadVepPath[] = "Data/Sprites/Enemies/CandleHead/CandleHead.vep";
 
 // Animations of the set.
 constexpr u16 candleUnlitAnim = 0; // held on its first frame while unlit

@@ -2,8 +2,8 @@
 #pragma once
 #include "Game/Actors/EnemyLibrary.h"
 
-#define ORB_MAN "Data/Sprites/Enemies/Orb/Orb.man"
-#define ORB_VEP "Data/Sprites/Enemies/Orb/Orb.vep"
+constexpr const char orbManPath[] = "Data/Sprites/Enemies/Orb/Orb.man";
+constexpr const char orbVepPath[] = "Data/Sprites/Enemies/Orb/Orb.vep";
 
 // Animations of the set.
 constexpr u16 orbBodyAnim = 0;

@@ -3,8 +3,8 @@
 #pragma once
 #include "Game/Actors/EnemyLibrary.h"
 
-#define PROJECTILE_MAN "Data/Sprites/Enemies/Projectile/Projectile.man"
-#define PROJECTILE_VEP "Data/Sprites/Enemies/Projectile/Projectile.vep"
+constexpr const char projectileManPath[] = "Data/Sprites/Enemies/Projectile/Projectile.man";
+constexpr const char projectileVepPath[] = "Data/Sprites/Enemies/Projectile/Projectile.vep";
 
 // The animation Chuck's shot is spawned with.
 constexpr u8 projectileShotAnim = 0;
