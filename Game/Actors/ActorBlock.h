@@ -129,6 +129,7 @@ struct ActorBlock {
     u8 childCount;
     i32 hurtSound; // -1: none
     i32 deathSound;
+    u8 explosionStep; // where the next burst of the death goes off, 0-5
 };
 
 constexpr u32 actorTypeListSize = 1024;
