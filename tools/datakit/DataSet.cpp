@@ -10,6 +10,7 @@
 #include "tools/datakit/PackWriter.h"
 #include "tools/datakit/StageData.h"
 #include "tools/datakit/PlayerArt.h"
+#include "tools/datakit/WhipArt.h"
 #include "tools/datakit/Wav.h"
 
 namespace datakit {
@@ -58,6 +59,10 @@ bool BuildDataSet(const std::string& dir)
 
     // The full-screen fade.
     if (!WriteFadeData(dir))
+        return false;
+
+    // The whip: the hook and rope links, its properties and its sounds.
+    if (!WriteWhipData(dir))
         return false;
 
     // The five gameplay stages: layouts, tile sheets and music.
