@@ -223,11 +223,13 @@ void PlayerUpdate(void* instance)
     ObjectHeader* header = player->header;
     if (!header)
         return;
+    const PlayerState ran = player->state;
     // A stage that takes the player's control away (the Graveyard's exit) clears the state.
     if (player->state)
         player->state(player);
 
-    if (player->actor.hitlag == 0 && player->whip && playerLinks.whipDispatch)
+    // The hanging state runs the whip itself: once a tick either way.
+    if (ran != PlayerStateHanging && player->actor.hitlag == 0 && player->whip && playerLinks.whipDispatch)
         playerLinks.whipDispatch(player);
 
     if (!player->editing && player->actor.hitlag == 0) {
