@@ -5,6 +5,7 @@
 #include "tools/datakit/ActorData.h"
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/DisplayArt.h"
+#include "tools/datakit/EnemyArt.h"
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/FontWriter.h"
 #include "tools/datakit/PackWriter.h"
@@ -55,6 +56,10 @@ bool BuildDataSet(const std::string& dir)
 
     // The player: its sprite set with hurt and attack boxes, its properties and its sounds.
     if (!WritePlayerData(dir))
+        return false;
+
+    // The plain enemies' sprite sets and properties, and the CandleHeads the stages place.
+    if (!WriteEnemyData(dir))
         return false;
 
     // The full-screen fade.
