@@ -1,7 +1,7 @@
 // runner: the game on the headless backend.
 //
 //   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... [--trace FILE]
-//          [--stage NAME | --objects FILE | --text FILE | --layout FILE]
+//          [--lives N] [--stage NAME | --objects FILE | --text FILE | --layout FILE]
 //
 // Runs TICKS ticks of the game from DATA_DIR with a virtual clock. SCRIPT holds one key event a
 // line, "TICK SLOT down" or "TICK SLOT up" (SLOT a keyboard scan code, decimal or 0x hex), applied
@@ -11,7 +11,9 @@
 // number and an FNV-1a hash of the frame. --png writes the frame of a tick as a PNG. --trace writes
 // a CSV with a header line and one row a tick of player 1: state (normal, air, hanging, none for no
 // state function, other, or absent while no player is spawned), position, speeds, plane, surface
-// angle, the four contacts and the ground contact, health, and the current stage's name.
+// angle, the four contacts and the ground contact, health, and the current stage's name; then the
+// fight: invulnerable count, lives, vanquished enemies, live enemies and bones, and the nearest
+// enemy's position and hit points. --lives gives the players N lives at the start instead of 3.
 // --stage starts the game's stage of that name ("Test", "Graveyard", "Village 1", ...) at the
 // first tick instead of the game's own first stage.
 // --objects writes a placement file of test markers at FILE with the data kit and runs a stage of
@@ -54,7 +56,7 @@ u32 FrameChecksum()
 int Usage()
 {
     fprintf(stderr, "usage: runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... "
-                    "[--trace FILE] [--stage NAME | --objects FILE | --text FILE | --layout FILE]\n");
+                    "[--trace FILE] [--lives N] [--stage NAME | --objects FILE | --text FILE | --layout FILE]\n");
     return 2;
 }
 
@@ -85,6 +87,7 @@ int main(int argc, char** argv)
     std::string textPath;
     std::string tracePath;
     const char* stageName = nullptr;
+    long lives = -1;
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--keys") == 0 && i + 1 < argc) {
             if (!ReadKeyScript(argv[++i], &events))
@@ -107,6 +110,11 @@ int main(int argc, char** argv)
             tracePath = std::filesystem::absolute(argv[++i]).string();
         } else if (strcmp(argv[i], "--stage") == 0 && i + 1 < argc) {
             stageName = argv[++i];
+        } else if (strcmp(argv[i], "--lives") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            lives = strtol(argv[++i], &end, 10);
+            if (end == argv[i] || *end || lives < 0 || lives > 255)
+                return Usage();
         } else {
             return Usage();
         }
@@ -135,6 +143,8 @@ int main(int argc, char** argv)
     OpenDataPack();
     OnMainWindowActivate(true);
     GameSetup();
+    if (lives >= 0)
+        SetPlayerLives((u8)lives);
     if (!objectsPath.empty() && !StartMarkerStage(objectsPath.c_str())) {
         fprintf(stderr, "runner: cannot write %s\n", objectsPath.c_str());
         return 1;

@@ -6,9 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/StageSwitch.h"
+#include "Engine/Platform/GameThread.h"
+#include "Game/Actors/ActorBlock.h"
 #include "Game/Player/Player.h"
 
 namespace {
@@ -157,6 +160,49 @@ void WriteStageField(FILE* file)
     fputc('"', file);
 }
 
+// Live instances of the registered types that the test picks (by pointer), summed.
+template <typename Pick>
+u32 CountLive(Pick pick)
+{
+    u32 count = 0;
+    for (u32 slot = 0; objectTypes && slot < objectTypeCapacity; ++slot) {
+        const ObjectType* type = objectTypes[slot];
+        if (type && type->registered && type->loadCount > 0 && pick(type))
+            count += type->liveCount;
+    }
+    return count;
+}
+
+// The enemies run in update pass 2 and keep their actor block right behind the header pointer.
+bool IsEnemyType(const ObjectType* type)
+{
+    return type->updatePass == 2;
+}
+
+// The live enemy nearest to (x, y), or null.
+const ActorBlock* NearestEnemy(f32 x, f32 y)
+{
+    const ActorBlock* nearest = nullptr;
+    f32 best = 0.0f;
+    for (u32 slot = 0; objectTypes && slot < objectTypeCapacity; ++slot) {
+        const ObjectType* type = objectTypes[slot];
+        if (!type || !type->registered || type->loadCount == 0 || !IsEnemyType(type) || !type->instanceTable)
+            continue;
+        for (u32 i = 0; i < type->poolSize; ++i) {
+            const ObjectHeader* header = type->pool ? type->pool[i] : nullptr;
+            void* data = type->instanceTable[i];
+            if (!header || !data || !header->alive || header->free)
+                continue;
+            const f32 dx = header->x - x, dy = header->y - y, distance = dx * dx + dy * dy;
+            if (!nearest || distance < best) {
+                nearest = (const ActorBlock*)((void**)data + 1);
+                best = distance;
+            }
+        }
+    }
+    return nearest;
+}
+
 } // namespace
 
 bool ReadKeyScript(const char* path, std::vector<KeyEvent>* events)
@@ -221,7 +267,7 @@ bool OpenPlayerTrace(const std::string& path)
     if (!traceFile)
         return false;
     fputs("tick,state,x,y,vx,vy,groundSpeed,plane,angle,contactLeft,contactRight,contactTop,contactBottom,"
-          "groundContact,health,stage\n",
+          "groundContact,health,stage,invulnerable,lives,vanquished,enemies,bones,enemyX,enemyY,enemyHp\n",
           traceFile);
     return true;
 }
@@ -244,9 +290,29 @@ void WritePlayerTraceRow(u32 tick)
                 (unsigned)player->health);
     }
     WriteStageField(traceFile);
+    // The fight: the player's blink and lives, the enemies beaten and left, the bones out, and the
+    // enemy nearest the player (or the first one found while no player is spawned).
+    if (header)
+        fprintf(traceFile, ",%u,%s", (unsigned)player->invulnerable,
+                player->progress ? std::to_string(player->progress->lives).c_str() : "");
+    else
+        fputs(",,", traceFile);
+    const u32 bones = CountLive([](const ObjectType* type) { return type->name && strcmp(type->name, "Collect") == 0; });
+    fprintf(traceFile, ",%u,%u,%u", (unsigned)vanquishedCount, CountLive(IsEnemyType), bones);
+    if (const ActorBlock* enemy = NearestEnemy(header ? header->x : 0.0f, header ? header->y : 0.0f);
+        enemy && enemy->header)
+        fprintf(traceFile, ",%.9g,%.9g,%.9g", enemy->header->x, enemy->header->y, enemy->hp);
+    else
+        fputs(",,,", traceFile);
     // Each row goes out at once: the rows before a crash are the evidence of what led to it.
     if (fputc('\n', traceFile) == EOF || fflush(traceFile) != 0)
         traceFailed = true;
+}
+
+void SetPlayerLives(u8 lives)
+{
+    for (PlayerProgress& progress : playerProgress)
+        progress.lives = lives;
 }
 
 bool ClosePlayerTrace()

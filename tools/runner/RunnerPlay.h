@@ -26,7 +26,11 @@ bool RequestStageNamed(const char* name);
 // Opens the trace file and writes its header line. False when it cannot be written.
 bool OpenPlayerTrace(const std::string& path);
 // One row of the trace for the tick that just ran: player 1's state and body, or an "absent" row
-// while no player is spawned. Nothing when no trace is open.
+// while no player is spawned; then the player's invulnerable count and lives, vanquishedCount, the
+// live enemies (instances of update-pass-2 types) and bones ("Collect"), and the position and hit
+// points of the live enemy nearest the player. Nothing when no trace is open.
 void WritePlayerTraceRow(u32 tick);
+// Sets the lives of the four players' progress records (the game starts them at 3).
+void SetPlayerLives(u8 lives);
 // Closes the trace; false when a write failed along the way.
 bool ClosePlayerTrace();
