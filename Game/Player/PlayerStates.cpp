@@ -281,8 +281,11 @@ bool Actions(PlayerRecord* player, u32 pressed)
     if (!inAir && t > 32 && t < 224)
         return false;
 
-    if (player->whip && playerLinks.applyAimInput)
+    if (player->whip && playerLinks.applyAimInput) {
         playerLinks.applyAimInput(player);
+        // A direct-aim press presses the grapple button in the same tick.
+        pressed |= playerControls[player->player & (playerCount - 1)].pressedMask & ButtonGrapple;
+    }
     if ((pressed & ButtonGrapple) && player->whip && playerLinks.fireWhip)
         playerLinks.fireWhip(player);
 

@@ -141,10 +141,7 @@ void FireWhip(PlayerRecord* player)
     player->handOffsetX = row.handX;
     player->handOffsetY = row.handY;
 
-    if (player->overlay.set)
-        SetAnim(&player->overlay, player->overlay.set, row.animation, 0, 1);
-    else
-        StartAnim(&player->overlay, row.animation);
+    SetAnim(&player->overlay, &playerAnimSet, row.animation, 0, 1);
 
     const u8 a = (u8)((i32)row.tipAngle & 255);
     player->ropeAngle = (u32)a << 8;
