@@ -18,6 +18,7 @@
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageRegistry.h"
 #include "Game/Stages/StageSettings.h"
+#include "Game/Whip/Whip.h"
 
 i32 stageBonesTotal;
 i32 stageEnemiesTotal;
@@ -114,11 +115,13 @@ void LoadSharedObjectTypes(const char* folder)
 {
     (void)folder; // for the placement files of the shared types that take one
     FadeLoad(nullptr);
+    WhipLoad(nullptr);
 }
 
 void UnloadSharedObjectTypes()
 {
     FadeUnload();
+    WhipUnload();
 }
 
 void GameplayStageFrame()
