@@ -1,0 +1,482 @@
+// The whip's rope on small collision worlds, driven through the rope steps with the data kit's
+// player and whip: which tiles bend the rope, joints added round a corner and dropped the tick the
+// line clears, retraction through every joint, the line's limits, the zip's speeds, jumping off,
+// and a slack rope.
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "Engine/Common/Camera.h"
+#include "Engine/Common/Layout.h"
+#include "Engine/Common/ObjectType.h"
+#include "Engine/Common/Sound.h"
+#include "Engine/Platform/Controls.h"
+#include "Game/Actors/ActorBlock.h"
+#include "Game/Player/Player.h"
+#include "Game/Stages/StageSettings.h"
+#include "Game/Whip/Whip.h"
+#include "tests/unit/HeadlessGame.h"
+#include "tests/unit/TestFolder.h"
+#include "tools/datakit/CollisionKit.h"
+#include "tools/datakit/PlayerArt.h"
+#include "tools/datakit/WhipArt.h"
+
+namespace {
+
+using datakit::CollisionWorld;
+
+constexpr u8 worldLayer = datakit::collisionWorldLayer;
+
+class RopeTest : public HeadlessGame, protected TestFolder {
+protected:
+    Stage stage{}, otherStage{};
+    PlayerRecord* player = nullptr;
+    WhipRecord* whip = nullptr;
+    const CollisionWorld* world = nullptr;
+    int worlds = 0;
+
+    void SetUp() override
+    {
+        HeadlessGame::SetUp();
+        EnterTestFolder("palvic-rope-");
+        FreeObjectTypeRegistry();
+        ASSERT_TRUE(datakit::WritePlayerData("."));
+        ASSERT_TRUE(datakit::WriteWhipData("."));
+        currentStage = &stage;
+        previousStage = &otherStage;
+        stageCollisionLayer = worldLayer;
+        playerStageSetting = worldLayer;
+        playerLinks = PlayerLinks{};
+        for (PlayerControls& controls : playerControls)
+            controls.heldMask = controls.pressedMask = 0;
+        for (Camera& camera : cameras)
+            camera = Camera{};
+        for (CameraLimits& limits : cameraLimits)
+            limits = CameraLimits{};
+        soundQueue = SoundQueue{};
+    }
+
+    void TearDown() override
+    {
+        FreeObjectTypeRegistry();
+        ClearActorTypeList();
+        FreeLayoutSlotTables();
+        currentLayout = nullptr;
+        currentLayoutSlot = -1;
+        playerLinks = PlayerLinks{};
+        playerAnimSet = AnimSet{};
+        playerProperties = ActorProperties{};
+        whipAnimSet = AnimSet{};
+        whipProperties = ActorProperties{};
+        ResetCameras();
+        for (Camera& camera : cameras)
+            camera = Camera{};
+        for (CameraLimits& limits : cameraLimits)
+            limits = CameraLimits{};
+        stageCollisionLayer = 0;
+        playerStageSetting = 0;
+        for (PlayerControls& controls : playerControls)
+            controls.heldMask = controls.pressedMask = 0;
+        soundQueue = SoundQueue{};
+        LeaveTestFolder();
+        HeadlessGame::TearDown();
+    }
+
+    // Makes the world the current layout and spawns the player, with its whip, at (x, y).
+    void Load(const CollisionWorld& w, f32 x, f32 y)
+    {
+        world = &w;
+        const std::string folder = "Data/Stages/World" + std::to_string(worlds++);
+        ASSERT_TRUE(datakit::WriteCollisionWorld(folder, w));
+        currentLayoutSlot = LoadLayout((folder + "/layout1.bin").c_str());
+        currentLayout = LayoutInSlot(currentLayoutSlot);
+        ASSERT_NE(currentLayout, nullptr);
+        CameraLimits& limits = cameraLimits[0];
+        limits.rightBound = limits.rightTarget = w.Width();
+        limits.bottomBound = limits.bottomTarget = w.Height();
+        WhipLoad(nullptr);
+        PlayerLoad(nullptr);
+        lastSpawnedInstance = nullptr;
+        SpawnObject(&Player, x, y, 0, 0);
+        player = (PlayerRecord*)lastSpawnedInstance;
+        ASSERT_NE(player, nullptr);
+        whip = player->whip;
+        ASSERT_NE(whip, nullptr);
+        player->header->collisionLayer = worldLayer;
+        player->header->groundContact = 0;
+    }
+
+    // The whip hooked at (x, y) for swinging, with the set line length.
+    void Hook(f32 x, f32 y, i32 lineLength)
+    {
+        whip->header->x = x;
+        whip->header->y = y;
+        whip->state = WhipSwing;
+        whip->jointCount = 0;
+        player->whipExtension = lineLength;
+        player->lineLength = lineLength;
+        player->lineDelay = 0;
+    }
+
+    void Place(f32 x, f32 y)
+    {
+        player->header->x = x;
+        player->header->y = y;
+        player->header->vx = player->header->vy = player->header->groundSpeed = 0.0f;
+    }
+
+    void Press(u32 held, u32 pressed = 0)
+    {
+        playerControls[0].heldMask = held | pressed;
+        playerControls[0].pressedMask = pressed;
+    }
+
+    // Whether the world's rock (ceiling or wall solidity) lies on the straight line between two
+    // points, sampled finely and away from both ends.
+    bool Blocked(f32 x0, f32 y0, f32 x1, f32 y1) const
+    {
+        const f32 length = std::hypot(x1 - x0, y1 - y0);
+        for (f32 t = 2.0f; t < length - 2.0f; t += 0.25f) {
+            const i32 x = (i32)(x0 + (x1 - x0) * t / length), y = (i32)(y0 + (y1 - y0) * t / length);
+            if (world->Solid(x, y))
+                return true;
+        }
+        return false;
+    }
+};
+
+// ---- Which tiles bend the rope ----
+
+struct BendCase {
+    const char* name;
+    u16 bits;
+    u8 joints;
+};
+
+class RopeBendTest : public RopeTest, public ::testing::WithParamInterface<BendCase> {};
+
+TEST_P(RopeBendTest, OnlyCeilingOrWallSolidityBendsTheRope)
+{
+    // A block between the hook (up and left) and the player (down and right): the straight rope
+    // would cut through its lower left part.
+    CollisionWorld w(16, 16);
+    w.Box(96, 48, 144, 96);
+    w.CellBits(96, 48, 144, 96, GetParam().bits);
+    Load(w, 170.0f, 130.0f);
+    Hook(80.0f, 60.0f, 128 * 256);
+    u32 steps = 0;
+    u8 angle = 0;
+    ASSERT_TRUE(RopeJointPass(player, &steps, &angle));
+    EXPECT_EQ(whip->jointCount, GetParam().joints);
+    if (whip->jointCount) {
+        // The bend sits on a free pixel diagonal to the slab's corner.
+        const RopeJoint& joint = whip->joints[0];
+        EXPECT_FALSE(w.Solid(joint.x, joint.y));
+        EXPECT_TRUE(w.Solid(joint.x - 1, joint.y - 1) || w.Solid(joint.x + 1, joint.y - 1) ||
+                    w.Solid(joint.x - 1, joint.y + 1) || w.Solid(joint.x + 1, joint.y + 1))
+            << joint.x << "," << joint.y;
+        EXPECT_EQ(joint.x, 95);
+        EXPECT_EQ(joint.y, 96);
+        // Measured again round the bend, the rope is longer than straight.
+        ASSERT_TRUE(RopeJointPass(player, &steps, &angle));
+        EXPECT_EQ(whip->jointCount, 1);
+        EXPECT_GT(steps, (u32)std::hypot(90.0, 70.0));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Tiles, RopeBendTest,
+                         ::testing::Values(BendCase{"OneWayFloor", datakit::SolidFloor, 0},
+                                           BendCase{"Solid", datakit::SolidAll, 1},
+                                           BendCase{"CeilingOnly", datakit::SolidCeiling, 1},
+                                           BendCase{"WallOnly", datakit::SolidRightWall, 1}),
+                         [](const ::testing::TestParamInfo<BendCase>& info) { return std::string(info.param.name); });
+
+// ---- Round a corner and back ----
+
+TEST_F(RopeTest, JointIsAddedRoundACornerAndDroppedTheTickTheLineClears)
+{
+    // A ceiling to hook, and a tooth hanging from it to the right of the hook.
+    CollisionWorld w(24, 16);
+    w.Box(0, 0, 384, 64);
+    w.Box(160, 64, 208, 96);
+    const f32 hookX = 120.0f, hookY = 64.0f;
+    Load(w, hookX, 160.0f);
+    Hook(hookX, hookY, 96 * 256);
+
+    // The player swings on a circle of 96 under the hook, out to the right past the tooth and back.
+    std::vector<f32> angles;
+    for (int d = 90; d >= 22; d -= 4)
+        angles.push_back((f32)d);
+    for (int d = 24; d <= 90; d += 4)
+        angles.push_back((f32)d);
+    bool bent = false, cleared = false;
+    for (f32 degrees : angles) {
+        const f32 r = 96.0f, t = degrees * 3.14159265f / 180.0f;
+        Place(hookX + r * std::cos(t), hookY + r * std::sin(t));
+        const bool blocked = Blocked(hookX, hookY, player->header->x, player->header->y);
+        ASSERT_TRUE(RopeJointPass(player, nullptr, nullptr));
+        ASSERT_LE(whip->jointCount, 1) << degrees;
+        if (whip->jointCount) {
+            bent = true;
+            const RopeJoint& joint = whip->joints[0];
+            EXPECT_EQ(joint.x, 159) << "at the tooth's lower left corner";
+            EXPECT_EQ(joint.y, 96);
+        } else if (bent) {
+            cleared = true;
+        }
+        EXPECT_EQ(whip->jointCount == 1, blocked) << "at " << degrees << " degrees below the hook";
+    }
+    EXPECT_TRUE(bent && cleared);
+}
+
+TEST_F(RopeTest, JointWhoseCornerIsGoneIsDropped)
+{
+    CollisionWorld w(16, 16);
+    Load(w, 160.0f, 140.0f);
+    Hook(80.0f, 60.0f, 64 * 256);
+    // A joint with no rock near it, as after its tile was removed.
+    whip->joints[0] = RopeJoint{120, 100, 0, nullptr};
+    whip->jointCount = 1;
+    ASSERT_TRUE(RopeJointPass(player, nullptr, nullptr));
+    EXPECT_EQ(whip->jointCount, 0);
+}
+
+// ---- Retraction ----
+
+TEST_F(RopeTest, RetractionRunsThroughEveryJointInOrder)
+{
+    // Two teeth under a ceiling: the rope from the hook bends round both.
+    CollisionWorld w(32, 16);
+    w.Box(0, 0, 512, 32);
+    w.Box(96, 32, 144, 80);
+    w.Box(192, 32, 240, 120);
+    Load(w, 280.0f, 200.0f);
+    Hook(40.0f, 32.0f, 255 * 256);
+    // Swing the player round from the left under the teeth up to the right, so the rope wraps.
+    for (int d = 150; d >= 20; d -= 5) {
+        const f32 t = (f32)d * 3.14159265f / 180.0f;
+        Place(200.0f + 100.0f * std::cos(t), 40.0f + 160.0f * std::sin(t));
+        ASSERT_TRUE(RopeJointPass(player, nullptr, nullptr));
+    }
+    ASSERT_GE(whip->jointCount, 2);
+    std::vector<RopeJoint> joints(whip->joints, whip->joints + whip->jointCount);
+
+    whip->state = WhipRetract;
+    player->whipExtension = 24576;
+    size_t next = 0;
+    for (int tick = 0; tick < 100 && (whip->jointCount || next < joints.size()); ++tick) {
+        const f32 tx = (f32)joints[next].x, ty = (f32)joints[next].y;
+        const f32 before = std::hypot(whip->header->x - tx, whip->header->y - ty);
+        const u8 count = whip->jointCount;
+        RetractRope(player);
+        const f32 after = std::hypot(whip->header->x - tx, whip->header->y - ty);
+        if ((i32)before - 16 >= 1) {
+            EXPECT_NEAR(before - after, 16.0f, 1.5f) << "tick " << tick;
+            EXPECT_EQ(whip->jointCount, count);
+        } else {
+            EXPECT_EQ(after, 0.0f) << "onto joint " << next;
+            EXPECT_EQ(whip->jointCount, count - 1);
+            ++next;
+        }
+    }
+    EXPECT_EQ(next, joints.size());
+    EXPECT_EQ(whip->jointCount, 0);
+    // Then on to the player.
+    RetractRope(player);
+    RetractRope(player);
+    EXPECT_LT(std::hypot(whip->header->x - player->header->x, whip->header->y - player->header->y),
+              std::hypot(joints.back().x - player->header->x, joints.back().y - player->header->y));
+}
+
+// ---- Line in and out ----
+
+struct LineCase {
+    const char* name;
+    u8 split, reversed;
+    u32 held;
+    i32 start;
+    int ticks;
+    i32 expected;
+};
+
+class RopeLineTest : public RopeTest, public ::testing::WithParamInterface<LineCase> {};
+
+TEST_P(RopeLineTest, LineInAndOutStayWithinTheirLimits)
+{
+    const LineCase& c = GetParam();
+    CollisionWorld w(32, 32);
+    Load(w, 200.0f, 200.0f);
+    Hook(200.0f, 40.0f, c.start);
+    player->lineAdjustmentSplit = c.split;
+    player->lineInOutReversed = c.reversed;
+    for (int i = 0; i < c.ticks; ++i) {
+        Place(200.0f, 200.0f);
+        Press(c.held);
+        SwingRope(player);
+        ASSERT_GE(player->lineLength, minLineLength);
+        ASSERT_LE(player->lineLength, maxLineLength);
+    }
+    EXPECT_EQ(player->lineLength, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, RopeLineTest,
+    ::testing::Values(LineCase{"UpReelsIn", 0, 0, ButtonUp, 20000, 3, 20000 - 768},
+                      LineCase{"DownPaysOut", 0, 0, ButtonDown, 20000, 3, 20000 + 768},
+                      LineCase{"ReversedUpPaysOut", 0, 1, ButtonUp, 20000, 2, 20000 + 512},
+                      LineCase{"SplitIgnoresUp", 1, 0, ButtonUp, 20000, 4, 20000},
+                      LineCase{"SplitLineIn", 1, 0, 0x400, 20000, 4, 20000 - 1024},
+                      LineCase{"SplitLineOut", 1, 0, 0x800, 20000, 4, 20000 + 1024},
+                      LineCase{"InStopsAtTheShortest", 0, 0, ButtonUp, 6432 + 300, 5, 6432},
+                      LineCase{"OutStopsAtTheLongest", 0, 0, ButtonDown, 32768 - 300, 5, 32768}),
+    [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+
+TEST_F(RopeTest, DirectionHeldAtTheHookWaitsForTheDelayWithBothReleased)
+{
+    CollisionWorld w(32, 32);
+    Load(w, 200.0f, 200.0f);
+    Hook(200.0f, 40.0f, 20000);
+    player->lineDelay = 3;
+    for (int i = 0; i < 10; ++i) {
+        Place(200.0f, 200.0f);
+        Press(ButtonUp);
+        SwingRope(player);
+    }
+    EXPECT_EQ(player->lineLength, 20000) << "held all along: still waiting";
+    EXPECT_EQ(player->lineDelay, 3);
+    for (int i = 0; i < 3; ++i) {
+        Place(200.0f, 200.0f);
+        Press(0);
+        SwingRope(player);
+    }
+    EXPECT_EQ(player->lineDelay, 0);
+    Place(200.0f, 200.0f);
+    Press(ButtonUp);
+    SwingRope(player);
+    EXPECT_EQ(player->lineLength, 20000 - 256);
+}
+
+// ---- The zip ----
+
+TEST_F(RopeTest, ZipShortensByFiveThenOneAndAQuarterMoreEachTick)
+{
+    CollisionWorld w(32, 32);
+    Load(w, 200.0f, 200.0f);
+    Hook(200.0f, 40.0f, 160 * 256);
+    Place(200.0f, 200.0f);
+    Press(0, ButtonAttack);
+    SwingRope(player);
+    ASSERT_EQ(whip->state, WhipZip);
+    // The set length first comes down to the measured one, then the zip takes 5 px.
+    const i32 measured = player->whipExtension + zipStartSpeed;
+    EXPECT_EQ(player->lineLength, std::min(160 * 256, measured) - zipStartSpeed);
+    EXPECT_EQ(player->zipSpeed, zipStartSpeed + zipSpeedGain);
+    for (int tick = 1; tick < 6; ++tick) {
+        const i32 before = player->lineLength;
+        Press(0);
+        SwingRope(player); // the player stays where it is, so only the set length tells the zip
+        EXPECT_EQ(before - player->lineLength, zipStartSpeed + tick * zipSpeedGain) << "tick " << tick;
+    }
+}
+
+TEST_F(RopeTest, ZipArrivesAndEndsTheRope)
+{
+    CollisionWorld w(32, 32);
+    Load(w, 200.0f, 200.0f);
+    Hook(200.0f, 150.0f, 48 * 256);
+    Place(200.0f, 200.0f);
+    Press(0, ButtonAttack);
+    SwingRope(player);
+    Press(0);
+    int ticks = 1;
+    while (whip->state == WhipZip && ticks < 40) {
+        // The player follows the line toward the hook.
+        player->header->y = std::max(150.0f, 150.0f + (f32)player->lineLength / 256.0f);
+        SwingRope(player);
+        ++ticks;
+    }
+    EXPECT_EQ(whip->state, WhipIdle);
+    EXPECT_EQ(player->whipExtension, 0);
+    EXPECT_EQ(player->zipSpeed, 0);
+    EXPECT_EQ(whip->jointCount, 0);
+    EXPECT_LT(ticks, 10);
+}
+
+TEST_F(RopeTest, RopeWithNoLengthLeftAndANegativeSetLengthPullsNothing)
+{
+    // The player right on the hook: the rope measures nothing; the pull must not divide by it.
+    CollisionWorld w(32, 32);
+    Load(w, 200.0f, 200.0f);
+    Hook(200.0f, 200.0f, 0);
+    whip->state = WhipZip;
+    player->lineLength = -2000;
+    player->whipExtension = 0;
+    Place(200.0f, 200.0f);
+    Press(0);
+    SwingRope(player);
+    EXPECT_EQ(player->header->vx, 0.0f);
+    EXPECT_EQ(player->header->vy, 0.0f);
+    EXPECT_EQ(whip->state, WhipIdle) << "arrived";
+}
+
+// ---- Jumping off, and the pull ----
+
+struct JumpOffCase {
+    const char* name;
+    f32 playerY; // the hook is at y 100
+    i32 lineLength;
+    bool accepted;
+};
+
+class RopeJumpOffTest : public RopeTest, public ::testing::WithParamInterface<JumpOffCase> {};
+
+TEST_P(RopeJumpOffTest, JumpOffNeedsThePlayerOnceBelowTheHookOnATautRope)
+{
+    const JumpOffCase& c = GetParam();
+    CollisionWorld w(32, 32);
+    Load(w, 200.0f, 200.0f);
+    Hook(200.0f, 100.0f, c.lineLength);
+    player->swingRelease = 0;
+    Place(260.0f, c.playerY);
+    Press(0, ButtonJump);
+    SwingRope(player);
+    if (c.accepted) {
+        EXPECT_EQ(whip->state, WhipRetract);
+        EXPECT_EQ(player->state, PlayerStateAir);
+        EXPECT_LT(player->header->vy, -player->jumpSpeed + 1.0f);
+    } else {
+        EXPECT_EQ(whip->state, WhipSwing);
+        EXPECT_NE(player->state, PlayerStateAir);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, RopeJumpOffTest,
+                         ::testing::Values(JumpOffCase{"AboveTheHook", 60.0f, 40 * 256, false},
+                                           JumpOffCase{"BelowOnASlackRope", 140.0f, 120 * 256, false},
+                                           JumpOffCase{"BelowOnATautRope", 140.0f, 40 * 256, true}),
+                         [](const ::testing::TestParamInfo<JumpOffCase>& info) { return std::string(info.param.name); });
+
+TEST_F(RopeTest, SlackRopePullsNothingAndATautOnePullsTowardTheHook)
+{
+    CollisionWorld w(32, 32);
+    Load(w, 200.0f, 200.0f);
+    // 80 px from the hook, down and to the right.
+    Hook(200.0f, 100.0f, 100 * 256);
+    Place(248.0f, 164.0f);
+    player->header->vx = 1.0f;
+    player->header->vy = 0.5f;
+    Press(0);
+    SwingRope(player);
+    EXPECT_EQ(player->header->vx, 1.0f);
+    EXPECT_EQ(player->header->vy, 0.5f);
+    EXPECT_EQ(whip->groundPullX, 0.0f);
+
+    player->lineLength = 60 * 256;
+    Place(248.0f, 164.0f);
+    SwingRope(player);
+    EXPECT_LT(player->header->vx, 0.0f);
+    EXPECT_LT(player->header->vy, 0.0f);
+    EXPECT_EQ(player->swingRelease, 1) << "the hook is above the player";
+}
+
+} // namespace
