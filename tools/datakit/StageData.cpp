@@ -461,7 +461,12 @@ bool WriteStageLayout(const std::string& folder, const StageWorld& stage, const 
 // stops at y 896 and the exit fires once the player's y is above 880, so the last ramp runs on up
 // past the view. The route, holding right all the way (the player stands 16 px over its feet; the
 // jump points were found by running it, holding jump for about 18 ticks each time):
-//   x 16-704     flat ground at 1408 (start at x 272)
+//   x 16-704     flat ground at 1408 (start at x 272), but for a pit at x 400-592, 48 px deep and
+//                too wide to jump: a runner drops in and runs out up its 26.5-degree far side
+//                (x 592-688); a beam over it (x 432-560, flat underside at 1296, in the whip's
+//                reach from a jump off the pit's edge) swings the player across, with a tooth
+//                under it at x 496-544 for the rope to bend round and, over the way out, a sloped
+//                underside at x 592-688 that the hook will not hold
 //   x 704-1088   a gentle ramp up to 1312 (about 14 degrees)
 //   x 1216-1248  a short 45-degree ramp to 1280: climbed on the speed of the run-up
 //   x 1472       a 32-px step to 1248: JUMP at about x 1430
@@ -472,13 +477,16 @@ bool WriteStageLayout(const std::string& folder, const StageWorld& stage, const 
 //   x 2240-2432  a 22.5-degree ramp up to 1072
 //   x 2560       a 32-px step to 1040: JUMP at about x 2520
 //   x 2720-3056  a 26.5-degree ramp up to 872: the exit fires near x 2995
-// Held right from tick 20 of the stage with jumps pressed at ticks 540, 612, 668, 720 and 1040, the
-// player reaches the exit at about tick 1390. A player who misses a floor falls back to the ground
+// Held right from tick 0 of the stage, through the pit, with jumps pressed at ticks 582, 649, 700, 755
+// and 1072, the player reaches the exit at about tick 1425. A player who misses a floor falls back to the ground
 // under it and can jump again.
 StageWorld GraveyardWorld()
 {
     StageWorld stage(192, 96);
-    stage.Ground({{16, 704, 1408, 1408},
+    stage.Ground({{16, 400, 1408, 1408},
+                  {400, 592, 1456, 1456}, // the pit
+                  {592, 688, 1456, 1408},
+                  {688, 704, 1408, 1408},
                   {704, 1088, 1408, 1312},
                   {1088, 1216, 1312, 1312},
                   {1216, 1248, 1312, 1280},
@@ -489,6 +497,9 @@ StageWorld GraveyardWorld()
                   {2432, 2560, 1072, 1072},
                   {2560, 2720, 1040, 1040},
                   {2720, 3056, 1040, 872}});
+    stage.world.Box(432, 1280, 560, 1296);
+    stage.world.Box(496, 1296, 544, 1320);
+    stage.world.CeilingRamp(592, 1280, 688, 1328, 1264);
     stage.Plank(1632, 1776, 1216);
     stage.Plank(1776, 1920, 1184);
     stage.Plank(1920, 2048, 1152);
@@ -563,10 +574,13 @@ StageWorld BossRushWorld()
 }
 
 // Test: one of every surface in a row from the start at (64, 700), ground at 716: flat; 22.5 degrees
-// up and down; a one-way floor over the ground (walked under, or jumped onto); a pit 48 px deep
-// (jump out) with a beam over it; a sloped underside; 45 degrees up, a 22.5-degree climb and a
-// 45-degree run down straight into a loop, whose walls and ceiling can be run on (its lower left
-// quarter is open: that is the way in).
+// up and down; a one-way floor over the ground (walked under, or jumped onto); a pit 48 px deep and
+// 192 px wide (too wide to jump; jump out of it) with a beam over it to swing across; a sloped
+// underside; 45 degrees up, a 22.5-degree climb and a 45-degree run down straight into a loop, whose
+// walls and ceiling can be run on (its lower left quarter is open: that is the way in).
+// The beam (x 1152-1280) has a flat underside at 604, 112 px over the ground: out of the whip's
+// 96 px from the ground, in reach from a jump off the pit's left edge, thrown up and right. A tooth
+// hangs 24 px under it at x 1216-1264, a corner for the rope to bend round on a swing to the right.
 StageWorld TestWorld()
 {
     StageWorld stage(150, 56);
@@ -575,9 +589,9 @@ StageWorld TestWorld()
                   {256, 448, g, g - 80},
                   {448, 576, g - 80, g - 80},
                   {576, 768, g - 80, g},
-                  {768, 1184, g, g},
-                  {1184, 1280, g + 48, g + 48}, // the pit
-                  {1280, 1600, g, g},
+                  {768, 1120, g, g},
+                  {1120, 1312, g + 48, g + 48}, // the pit
+                  {1312, 1600, g, g},
                   {1600, 1632, g, g - 32},
                   {1632, 1760, g - 32, g - 32},
                   {1760, 2000, g - 32, g - 132},
@@ -585,10 +599,12 @@ StageWorld TestWorld()
                   {2080, 2212, g - 132, g},
                   {2212, 2400, g, g}});
     stage.Plank(880, 1040, g - 40);
-    // The beam to hook over the pit.
-    stage.world.Box(1168, g - 128, 1296, g - 112);
-    // The underside: rock whose bottom slopes down to the right, 96 then 48 px over the ground.
-    stage.world.CeilingRamp(1344, g - 96, 1536, g - 48, g - 176);
+    // The beam to hook over the pit, and the tooth under it.
+    stage.world.Box(1152, g - 128, 1280, g - 112);
+    stage.world.Box(1216, g - 112, 1264, g - 88);
+    // The underside: rock whose bottom slopes down to the right, 96 then 48 px over the ground; the
+    // hook does not hold on it. It starts a little past the pit, clear of a jump off the rope.
+    stage.world.CeilingRamp(1392, g - 96, 1568, g - 48, g - 176);
     // The loop, right at the foot of the run down so that the player comes in fast: radius 64, its
     // top half and its lower right quarter.
     const f64 cx = 2292, r = 64, cy = g - r;
