@@ -36,8 +36,8 @@ u32 whipHitSound, whipHookSound, whipAttackSound, whipAttack2Sound, whipAttackAi
 
 namespace {
 
-// The hold on a struck actor runs on its hit-stop: set to 540, counted down once a tick, and the
-// whip breaks when it falls to 60 (480 ticks).
+// The hold on a struck actor runs on its hit-stop: set to 540, counted down once a tick (by the
+// actor's own hit-stop or else by the whip), and the whip breaks when it falls to 60 (480 ticks).
 constexpr i16 holdStart = 540;
 constexpr i16 holdEnd = 60;
 constexpr i16 zipHoldBase = 16;
@@ -473,11 +473,14 @@ void WhipLateUpdate(void* instance)
         if (whip->hookedObject && struck->header == whip->hookedObject) {
             struck->whipHeld = 1;
             if (whip->state != WhipZip) {
-                // Counted on the first late update of a tick only: the tip test runs this at every
-                // pixel of the tip's move.
+                // Counted once a tick: on the first late update only (the tip test runs one at every
+                // pixel of the tip's move), and not when the actor's own hit-stop already counted
+                // it down since the last look.
                 if (whip->lateCount == 0) {
                     if (struck->hitlag >= holdEnd) {
-                        --struck->hitlag;
+                        if (struck->hitlag >= whip->holdLeft)
+                            --struck->hitlag;
+                        whip->holdLeft = struck->hitlag;
                         if (struck->hitlag < holdEnd + 1) {
                             struck->hitlag = 0;
                             BreakWhip(whip);
@@ -486,6 +489,7 @@ void WhipLateUpdate(void* instance)
                         }
                     } else {
                         struck->hitlag = holdStart;
+                        whip->holdLeft = holdStart;
                     }
                 }
             } else {

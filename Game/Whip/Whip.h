@@ -48,6 +48,7 @@ struct WhipRecord {
     u8 lateCount;  // late updates run since the last Update
     u8 attackDue;  // the attack boxes go out at the next late update
     f32 groundPullX, groundPullY;
+    i16 holdLeft; // the held actor's hit-stop as the hold last left it
     u8 flashCells[flashCellCount][2]; // phase, countdown
     RopeJoint joints[ropeJointTotal];
 };

@@ -423,45 +423,53 @@ TEST_F(WhipTest, AStruckActorHeldOnTheHookBreaksTheWhipAfter480Ticks)
     LoadWorld(Flat());
     SpawnStanding(200.0f, 192.0f);
     LoadDebris();
-    ObjectHeader body{};
-    body.x = 260.0f;
-    body.y = 170.0f;
-    ActorBlock struck{};
-    struck.header = &body;
-    struck.hurt = 1;
-    whip->actor.lastHitter = &struck;
-    // The attack has just struck it during a throw: it becomes the hooked object.
-    player->whipExtension = 8 * 256;
-    whip->state = WhipIdle;
-    T().x = 250.0f;
-    T().y = 175.0f;
-    whip->lateCount = 0;
-    WhipLateUpdate(whip);
-    ASSERT_EQ(whip->hookedObject, &body);
-    ASSERT_TRUE(whip->state == WhipSwing || whip->state == WhipZip);
-    EXPECT_EQ(whip->hookPointX, 10.0f);
-    EXPECT_EQ(whip->hookPointY, -5.0f);
-    whip->state = WhipSwing;
-
-    // Late updates run many times a tick (the tip test runs one at every pixel); the hold counts
-    // once a tick.
-    int ticks = 0;
-    for (; ticks < 1000 && whip->state == WhipSwing; ++ticks) {
+    // Whether or not the actor's own hit-stop counts down too, the hold lasts 480 ticks.
+    for (bool ownCountdown : {false, true}) {
+        SCOPED_TRACE(ownCountdown ? "the actor counts its hit-stop down" : "only the whip counts");
+        ObjectHeader body{};
+        body.x = 260.0f;
+        body.y = 170.0f;
+        ActorBlock struck{};
+        struck.header = &body;
+        struck.hurt = 1;
+        whip->actor.lastHitter = &struck;
+        // The attack has just struck it during a throw: it becomes the hooked object.
+        player->whipExtension = 8 * 256;
+        whip->state = WhipIdle;
+        whip->hookedObject = nullptr;
+        T().x = 250.0f;
+        T().y = 175.0f;
         whip->lateCount = 0;
-        for (int i = 0; i < 3 && whip->state == WhipSwing; ++i)
-            WhipLateUpdate(whip);
-        if (ticks == 0) {
-            EXPECT_EQ(struck.whipHeld, 1);
-            EXPECT_EQ(struck.hitlag, 540);
+        WhipLateUpdate(whip);
+        ASSERT_EQ(whip->hookedObject, &body);
+        ASSERT_TRUE(whip->state == WhipSwing || whip->state == WhipZip);
+        EXPECT_EQ(whip->hookPointX, 10.0f);
+        EXPECT_EQ(whip->hookPointY, -5.0f);
+        whip->state = WhipSwing;
+
+        // Late updates run many times a tick (the tip test runs one at every pixel); the hold
+        // counts once a tick.
+        int ticks = 0;
+        for (; ticks < 1000 && whip->state == WhipSwing; ++ticks) {
+            if (ownCountdown && struck.hitlag > 0)
+                --struck.hitlag;
+            whip->lateCount = 0;
+            for (int i = 0; i < 3 && whip->state == WhipSwing; ++i)
+                WhipLateUpdate(whip);
+            if (ticks == 0) {
+                EXPECT_EQ(struck.whipHeld, 1);
+                EXPECT_EQ(struck.hitlag, 540);
+            }
         }
+        EXPECT_EQ(ticks, 481); // the hold set on the first tick, then 480 ticks
+        EXPECT_EQ(whip->state, (u32)WhipIdle);
+        EXPECT_EQ(player->whipExtension, 0);
+        EXPECT_EQ(struck.hitlag, 0);
+        EXPECT_EQ(struck.whipHeld, 0);
+        EXPECT_EQ(whip->hookedObject, nullptr);
+        EXPECT_GT(Debris.liveCount, 0u);
+        whip->actor.lastHitter = nullptr;
     }
-    EXPECT_EQ(ticks, 481); // the hold set on the first tick, then 480 ticks
-    EXPECT_EQ(whip->state, (u32)WhipIdle);
-    EXPECT_EQ(player->whipExtension, 0);
-    EXPECT_EQ(struck.hitlag, 0);
-    EXPECT_EQ(struck.whipHeld, 0);
-    EXPECT_EQ(whip->hookedObject, nullptr);
-    EXPECT_GT(Debris.liveCount, 0u);
 }
 
 // ---- Breaking ----
