@@ -11,6 +11,7 @@
 #include "Engine/Render/Lines.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/ActorBlock.h"
+#include "Game/Actors/HitResolution.h"
 #include "Game/Objects/ObjectNoOp.h"
 
 ObjectType Hazard;
@@ -218,6 +219,8 @@ void RegisterAttackBoxes(ActorBlock* actor)
                 actor->hitId = (i32)(hitSet.id + rowIndex);
             else if (box->kind == BoxAttackFresh)
                 actor->hitId = -(GameRand() / 259) - 1; // never taken for a repeat
+            if (Hazard.loadCount)
+                AddObjectCallback(&Hazard, ResolveAttackHit, box);
             ++attackBoxCount;
         }
     }

@@ -18,6 +18,8 @@
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/AttackBoxes.h"
+#include "Game/Actors/HitResolution.h"
+#include "Game/Display/Hud.h"
 #include "Game/Stages/StageSettings.h"
 
 ObjectType Player;
@@ -268,6 +270,7 @@ void PlayerUpdate(void* instance)
         if (player->health > 4) {
             if (player->progress && player->progress->lives < 255)
                 ++player->progress->lives;
+            HUDLifeFlash(header->index);
             QueueSound((u16)lifeSound);
         } else {
             ++player->health;
@@ -317,8 +320,9 @@ void PlayerLateUpdate(void* instance)
         }
         if (player->whipExtension < 1 && PlayerWhipState(player) == 3)
             SetPlayerWhipState(player, 0);
+    } else {
+        ApplyHitlagShake(&player->actor);
     }
-    // During hit-stop the hit resolution shakes the player; nothing here.
 
     if (player->editing)
         return;

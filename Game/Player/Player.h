@@ -118,3 +118,10 @@ void PlayerStateNormal(PlayerRecord* player);
 void PlayerStateAir(PlayerRecord* player);
 void PlayerStateHanging(PlayerRecord* player);
 void PlayerBounceOff(PlayerRecord* player);
+
+// Hit and defeat. PlayerTakeHit is called by the hit resolution with the attacker's header, after
+// it has set the facing.
+void PlayerTakeHit(PlayerRecord* player, ObjectHeader* attacker);
+void PlayerStateHurt(PlayerRecord* player);
+void PlayerStateDefeated(PlayerRecord* player);
+void PlayerStateDefeatedFall(PlayerRecord* player);

@@ -1,0 +1,335 @@
+// The player's hit and defeat: taking a hit (knock-back, invulnerability, the bones shaken loose,
+// one health point), the hurt flight until it lands, and at no health the defeat: the freeze of the
+// fatal hit, the burst of bones, the tumbling body, the count-down, the fade, and the restart or
+// the way back to the title.
+#include <cmath>
+
+#include "Engine/Collision/AngleTables.h"
+#include "Engine/Collision/Motion.h"
+#include "Engine/Collision/MotionScratch.h"
+#include "Engine/Common/Random.h"
+#include "Engine/Common/Sound.h"
+#include "Engine/Common/StageSwitch.h"
+#include "Engine/Platform/Controls.h"
+#include "Engine/Platform/GameThread.h"
+#include "Game/Actors/HitResolution.h"
+#include "Game/Display/Fade.h"
+#include "Game/Player/Player.h"
+#include "Game/Stages/StageRegistry.h"
+#include "Game/Whip/Whip.h"
+#include "Game/World/Collect.h"
+
+namespace {
+
+// Body animations (right, left).
+constexpr u16 hurtRight = 10, hurtLeft = 11;
+constexpr u16 tumbleRight = 37, tumbleLeft = 38;
+
+// Frames of the hurt animation: the flight frames jump to their landing twins, and the landing
+// ends on its last frames.
+constexpr u16 hurtLandJump = 6;
+constexpr u16 hurtFlightFirst = 10, hurtFlightLast = 16;
+constexpr u16 hurtEndFrameA = 15, hurtEndFrameB = 21;
+constexpr i16 lastTickOfFrame = 257; // a frame timer below this has one tick left
+
+constexpr f32 knockSpeed = 2.5f;
+constexpr f32 knockLift = 6.0f;
+constexpr u16 invulnerableTicks = 35;
+constexpr i16 hookedFreeze = 16;
+
+// Bones kept through a hit: 48 for every health point above 2.
+constexpr i32 bonesPerHealth = 48;
+constexpr i32 bonesPerDrop = 5;
+constexpr i32 maxDroppedBones = 16;
+constexpr i32 defeatBones = 32;
+
+constexpr f32 defeatLift = -8.0f;
+constexpr f32 bounceDamping = 1.4f;
+constexpr u8 deathWait = 240;
+constexpr u8 fadeTick = 120; // the last ticks, which always run
+constexpr f32 defeatMusicStep = 0.0075f;
+
+f32 Sin(i32 angle)
+{
+    return (f32)sinTable[angle & 255];
+}
+// The tables take any angle: every index below 0 or past 255 is wrapped to a byte first.
+f32 Cos(i32 angle)
+{
+    return (f32)cosTable[angle & 255];
+}
+
+i32 SurfaceByte(const ObjectHeader* header)
+{
+    return (i32)header->angle & 255;
+}
+
+void ShowBody(PlayerRecord* player, u16 right, u16 left)
+{
+    SetAnim(&player->anim, &playerAnimSet, player->facing ? left : right, 0, 0);
+}
+
+// A loose bone flung from the player. The random numbers are drawn whether or not the bone could
+// be spawned, so a stage without bones plays out the same.
+void FlingBone(f32 x, f32 y, f32 vx, f32 k)
+{
+    const f32 vy = -(f32)((GameRand() >> 13) + 5) * k / 327.68f;
+    const f32 scale = (f32)(GameRand() / 170 + 64) / 256.0f;
+    lastSpawnedInstance = nullptr;
+    SpawnObject(&Collect, x, y, CollectLoose, 0);
+    if (!lastSpawnedInstance)
+        return;
+    ObjectHeader* bone = HeaderOf(lastSpawnedInstance);
+    bone->vx = vx;
+    bone->vy = vy;
+    bone->scaleX = scale;
+    bone->scaleY = scale;
+}
+
+// The move step of the movement states: frozen in hit-stop (the touch callbacks still run), else a
+// move on the plane. False when a touch changed the state meanwhile.
+bool MoveStep(PlayerRecord* player)
+{
+    const PlayerState before = player->state;
+    ActorBlock& actor = player->actor;
+    if (actor.hitlag > 0) {
+        RunObjectCallbacks(&Player, player);
+        if (!actor.moveDuringHitlag)
+            return player->state == before;
+    } else {
+        actor.frozen = 0;
+    }
+    if (actor.useStepper)
+        StepWithCallbacks(&Player, player);
+    else
+        MoveOnPlane(player, actor.anim);
+    return player->state == before;
+}
+
+// A tumbling body on the ground: the slope's pull and the brakes of running, with no running.
+void TumbleOnGround(PlayerRecord* player, u32 held)
+{
+    ObjectHeader* header = player->header;
+    const f32 sine = Sin(SurfaceByte(header));
+    const f32 s = sine * 0.2f / 256.0f;
+    f32 speed = header->groundSpeed;
+    if (header->plane == player->basePlane) {
+        if (speed >= 0.0f) {
+            player->maxRun = 2.65625f + sine * 3.5f / 256.0f;
+            if (speed < player->maxRun)
+                speed += s;
+        } else {
+            player->maxRun = 2.65625f - sine * 3.5f / 256.0f;
+            if (speed > -player->maxRun)
+                speed += s;
+        }
+    } else {
+        speed += s;
+    }
+
+    const f32 maxRun = player->maxRun;
+    const f32 brake = player->friction * 0.5f;
+    if ((held & ButtonLeft) && speed < -maxRun)
+        speed = speed + brake > -maxRun ? -maxRun : speed + brake;
+    if ((held & ButtonRight) && speed > maxRun)
+        speed = speed - brake < maxRun ? maxRun : speed - brake;
+    if (!(held & (ButtonLeft | ButtonRight)) && speed != 0.0f) {
+        f32 friction = player->friction;
+        if ((speed > 0.0f && s >= 0.1f) || (speed < 0.0f && s <= -0.1f))
+            friction /= 1.5f;
+        if (speed > 0.0f)
+            speed = speed > friction ? speed - friction : 0.0f;
+        else
+            speed = speed < -friction ? speed + friction : 0.0f;
+    }
+    header->groundSpeed = speed;
+}
+
+} // namespace
+
+// ---- The hit ----
+
+void PlayerTakeHit(PlayerRecord* player, ObjectHeader* attacker)
+{
+    if (player->editing || player->invulnerable)
+        return;
+    ObjectHeader* header = player->header;
+    ++player->damageCount;
+
+    // Whatever the whip holds is frozen a moment and let go; a platform holds no actor.
+    WhipRecord* whip = player->whip;
+    if (whip && whip->hookedObject) {
+        if (ActorBlock* held = ActorOfHeader(whip->hookedObject)) {
+            held->hitlag = hookedFreeze;
+            ReleaseWhipHook(whip);
+        }
+    }
+
+    player->hangTimer = 0;
+    player->state = PlayerStateHurt;
+    player->attackState = 0;
+    player->overlay.animIndex = 0;
+    player->overlay.finished = 1;
+    if (whip)
+        BreakWhip(whip);
+
+    // Knocked away from the attacker, facing it.
+    const bool fromLeft = !attacker || attacker->x <= header->x;
+    header->vx = fromLeft ? knockSpeed : -knockSpeed;
+    header->groundSpeed = header->vx;
+    player->facing = fromLeft ? 1 : 0;
+    header->y -= 1.0f;
+    header->vy = -knockLift;
+    header->groundContact = 0;
+    header->plane = player->basePlane;
+
+    player->invulnerable = invulnerableTicks;
+
+    // Bones above what the health keeps are lost; a few of them fly, at least one while any are
+    // left.
+    const i32 keep = ((i32)player->health - 2) * bonesPerHealth;
+    const i32 carried = (i32)std::trunc(player->collected);
+    const i32 excess = carried > keep ? carried - keep : 0;
+    player->collected = (f32)(carried - excess);
+    i32 count = excess / bonesPerDrop;
+    if (count > maxDroppedBones)
+        count = maxDroppedBones;
+    if (count == 0 && player->collected > 0.0f)
+        count = 1;
+    i32 side = GameRand() >> 14;
+    i32 a = 2;
+    for (i32 i = 0; i < count; ++i) {
+        f32 vx, k;
+        if (side == 0) {
+            vx = Cos(64 - a) / 327.68f * 10.0f;
+            k = Cos(-a);
+        } else {
+            vx = Cos(a + 64) / 327.68f * 10.0f;
+            k = Cos(a);
+        }
+        FlingBone(header->x, header->y, vx, k);
+        side ^= 1;
+        if (i & 1)
+            a += 4;
+    }
+
+    if (player->health)
+        --player->health;
+    if (player->health == 0)
+        player->state = PlayerStateDefeated;
+}
+
+// ---- Hurt ----
+
+void PlayerStateHurt(PlayerRecord* player)
+{
+    if (!MoveStep(player))
+        return;
+    ObjectHeader* header = player->header;
+    AnimPlayer& body = player->anim;
+
+    if (!header->groundContact) {
+        header->vy += player->gravity;
+    } else if (SurfaceByte(header) == 0) {
+        header->vx = header->vy = header->groundSpeed = 0.0f;
+        // Landed: the flight frames give way to their landing twins, inside the animation.
+        const u16 frame = body.frameIndex;
+        if ((frame > hurtFlightFirst && frame <= hurtFlightLast) ||
+            (frame == hurtFlightFirst && body.timer < lastTickOfFrame)) {
+            u16 landed = (u16)(frame + hurtLandJump);
+            if (body.animation && body.animation->frameCount && landed >= body.animation->frameCount)
+                landed = (u16)(body.animation->frameCount - 1);
+            body.frameIndex = landed;
+        }
+    } else {
+        // Landed on a slope: back on its feet at once, standing along it.
+        const i32 t = SurfaceByte(header);
+        header->plane = (u8)(((288 - t) >> 6) & 3);
+        header->tiltAngle = header->angle;
+        header->lastGroundContact = header->groundContact;
+        header->vx = header->vy = header->groundSpeed = 0.0f;
+        player->state = PlayerStateNormal;
+        return;
+    }
+
+    ShowBody(player, hurtRight, hurtLeft);
+    if ((body.frameIndex == hurtEndFrameA || body.frameIndex == hurtEndFrameB) && body.timer < lastTickOfFrame)
+        player->state = PlayerStateNormal;
+}
+
+// ---- Defeat ----
+
+void PlayerStateDefeated(PlayerRecord* player)
+{
+    ObjectHeader* header = player->header;
+    if (player->actor.hitlag < 1) {
+        // Every bone bursts out in a fan, and the body is thrown up.
+        for (i32 i = 0, a = 96; i < defeatBones; ++i, a -= 2)
+            FlingBone(header->x, header->y, Cos(a) / 327.68f * 10.0f, Cos((a - 64) & 255));
+        header->vx *= 0.5f;
+        header->vy = defeatLift;
+        header->x -= 2.0f;
+        header->y -= 11.0f;
+        player->state = PlayerStateDefeatedFall;
+        player->deathTimer = deathWait;
+        QueueSound((u16)deathSound);
+    }
+    ShowBody(player, hurtRight, hurtLeft);
+}
+
+void PlayerStateDefeatedFall(PlayerRecord* player)
+{
+    ObjectHeader* header = player->header;
+    MoveOnPlane(player, &player->anim);
+    const PlayerControls& controls = playerControls[player->player & (playerCount - 1)];
+
+    if (!header->groundContact) {
+        header->vy += player->gravity;
+        if ((header->contacts[0] && moveStartVx < 0.0f) || (header->contacts[1] && moveStartVx > 0.0f))
+            header->vx = -moveStartVx / bounceDamping;
+        if (header->contacts[2] && moveStartVy < 0.0f)
+            header->vy = -moveStartVy / bounceDamping;
+    } else {
+        player->anim.speed = player->anim.speed > 4 ? (u16)(player->anim.speed - 4) : 0;
+        if ((header->contacts[0] && moveStartGroundSpeed < 0.0f) ||
+            (header->contacts[1] && moveStartGroundSpeed > 0.0f))
+            header->groundSpeed = -moveStartGroundSpeed / bounceDamping;
+        // The fall's speed bounces back off the surface.
+        const i32 t = SurfaceByte(header);
+        const f32 bounce = moveStartVy * 0.5f / 256.0f;
+        header->vx += Cos(t - 64) * bounce;
+        header->vy += Sin(t - 64) * bounce;
+        player->spin = header->groundSpeed;
+        if (header->vy >= -1.0f) {
+            TumbleOnGround(player, controls.heldMask);
+        } else {
+            header->groundContact = 0;
+            player->spin *= 4.0f;
+        }
+    }
+
+    header->tiltAngle += player->spin;
+    ShowBody(player, tumbleRight, tumbleLeft);
+
+    // The wait runs once the body rests; start skips to the last stretch, which always runs.
+    const u8 before = player->deathTimer;
+    if (player->deathTimer && ((header->vx == 0.0f && header->vy == 0.0f) || player->deathTimer < fadeTick + 1))
+        --player->deathTimer;
+    if ((controls.pressedMask & ButtonStart) && player->deathTimer >= fadeTick + 1)
+        player->deathTimer = fadeTick;
+    if (player->deathTimer == fadeTick && before != fadeTick) {
+        SpawnObject(&Fade, 212.0f, 120.0f, FadeOutHold, 6);
+        musicVolumeTarget = 0.0f;
+        musicFadeStep = defeatMusicStep;
+    }
+    // One request a defeat: the timer rests at 0 until the stage goes.
+    if (player->deathTimer == 0 && before != 0) {
+        PlayerProgress* progress = player->progress;
+        if (progress && progress->lives > 0) {
+            pendingStage = StageRestart();
+            --progress->lives;
+        } else {
+            pendingStage = &titleStage;
+        }
+    }
+}
