@@ -12,7 +12,6 @@ struct HitLinks {
     ObjectType* cornType;      // corn takes no sparks, is never hit by a sliding player, and stops
                                // a player's hit for two ticks of hit-stop
     ObjectType* breakWallType; // breaking a wall gives no score
-    ObjectType* platformType;  // a platform on the whip's hook is not frozen when the player is hit
 };
 extern HitLinks hitLinks;
 
