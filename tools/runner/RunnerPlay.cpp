@@ -13,6 +13,7 @@
 #include "Engine/Platform/GameThread.h"
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Player/Player.h"
+#include "Game/Whip/Whip.h"
 
 namespace {
 
@@ -267,7 +268,8 @@ bool OpenPlayerTrace(const std::string& path)
     if (!traceFile)
         return false;
     fputs("tick,state,x,y,vx,vy,groundSpeed,plane,angle,contactLeft,contactRight,contactTop,contactBottom,"
-          "groundContact,health,stage,invulnerable,lives,vanquished,enemies,bones,enemyX,enemyY,enemyHp\n",
+          "groundContact,health,stage,invulnerable,lives,vanquished,enemies,bones,enemyX,enemyY,enemyHp,"
+          "whipState,joints,lineLength,tipX,tipY\n",
           traceFile);
     return true;
 }
@@ -304,6 +306,12 @@ void WritePlayerTraceRow(u32 tick)
         fprintf(traceFile, ",%.9g,%.9g,%.9g", enemy->header->x, enemy->header->y, enemy->hp);
     else
         fputs(",,,", traceFile);
+    // The whip: its state, the rope's bends, the set line length (8.8) and the tip.
+    if (header && player->whip && player->whip->header)
+        fprintf(traceFile, ",%u,%u,%d,%.9g,%.9g", (unsigned)player->whip->state, (unsigned)player->whip->jointCount,
+                (int)player->lineLength, player->whip->header->x, player->whip->header->y);
+    else
+        fputs(",,,,,", traceFile);
     // Each row goes out at once: the rows before a crash are the evidence of what led to it.
     if (fputc('\n', traceFile) == EOF || fflush(traceFile) != 0)
         traceFailed = true;

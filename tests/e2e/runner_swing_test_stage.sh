@@ -1,0 +1,124 @@
+#!/usr/bin/env bash
+# Crossing the pit on "Test" on the rope, from the runner with a key script: run right, jump off the
+# pit's left edge, throw up and right (grapple with Up and Right held), hook the beam's underside and
+# swing (the horizontal speed changes sign), reel the line in and out (Up and Down), zip up to the
+# hook, throw again up and right from the top of the zip and hook the beam again, jump off the rope
+# while swinging right, let the whip come back, and land on the far side of the pit. The trace's whip columns tell
+# each step; a few frames are kept as evidence when KEEP_DIR is set.
+set -euo pipefail
+work_dir=$(mktemp -d)
+trap 'rm -rf "$work_dir"' EXIT
+cd "$work_dir"
+"$BUILD_DIR/tools/datakit" build data >/dev/null
+
+# Slots: Right 77, Up 72, Down 80, jump S 31, attack/zip A 30, grapple E 18.
+cat > keys.txt <<'KEYS'
+# run right to the pit's edge, jump, throw up and right, let go of Up so the line is not reeled
+60-580 77
+505-522 31
+508-515 72
+508 18 down
+509 18 up
+# swing, then reel in and out
+600-615 72
+625-640 80
+# zip to the hook
+660 30 down
+661 30 up
+# from the top of the zip, throw up and right again and swing right
+679-686 72
+679-800 77
+680 18 down
+681 18 up
+# jump off the rope while swinging right
+693-700 31
+KEYS
+"$BUILD_DIR/tools/runner" data 800 --stage Test --keys keys.txt --trace trace.csv \
+    --png 540:hooked.png --png 666:zip.png --png 690:rehooked.png --png 760:landed.png
+
+python3 - trace.csv <<'PY'
+import csv, sys
+
+rows = list(csv.DictReader(open(sys.argv[1])))
+assert [int(r['tick']) for r in rows] == list(range(len(rows))), 'one row a tick'
+for r in rows:
+    for key in ('x', 'y', 'vx', 'vy', 'tipX', 'tipY'):
+        r[key] = float(r[key])
+    for key in ('whipState', 'joints', 'lineLength', 'groundContact'):
+        r[key] = int(r[key])
+
+PIT_LEFT, PIT_RIGHT, BEAM_UNDERSIDE, GROUND = 1120, 1312, 604, 716
+SWING, ZIP, RETRACT = 4, 5, 3
+failures = []
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+
+def first(pred, start=0):
+    return next((t for t in range(start, len(rows)) if pred(rows[t])), None)
+
+# The first hook: taken in the air from a jump off the left edge, on the beam's underside.
+hook = first(lambda r: r['whipState'] == SWING)
+assert hook is not None, 'the whip never hooked'
+r = rows[hook]
+check(r['groundContact'] == 0 and PIT_LEFT - 40 < r['x'] < PIT_LEFT + 20, f'hooked from the ground or far from the edge: {r}')
+check(PIT_LEFT < r['tipX'] < PIT_RIGHT and BEAM_UNDERSIDE <= r['tipY'] < BEAM_UNDERSIDE + 3, f'the hook is not on the beam: {r}')
+launched = max(t for t in range(hook) if rows[t]['groundContact'])
+check(rows[launched]['y'] + 16 == GROUND and rows[launched]['x'] < PIT_LEFT, f'the jump did not leave the left edge: {rows[launched]}')
+
+# The swing: on the rope, the horizontal speed goes from right to left.
+zip_start = first(lambda r: r['whipState'] == ZIP, hook)
+assert zip_start is not None, 'no zip'
+swing = rows[hook:zip_start]
+check(all(r['whipState'] == SWING for r in swing), 'let go before the zip')
+signs = [r['vx'] > 0.5 for r in swing if abs(r['vx']) > 0.5]
+check(True in signs and False in signs, f'vx never changed sign on the swing: {[round(r["vx"], 2) for r in swing]}')
+check(all(r['y'] > BEAM_UNDERSIDE for r in swing), 'swung above the beam')
+
+# Reeling: Up shortens the line 1 px a tick, Down pays it out again.
+line = {t: rows[t]['lineLength'] for t in range(hook, zip_start)}
+check(line[616] - line[600] == -16 * 256 or line[615] - line[599] == -16 * 256, f'line in: {line[599]} -> {line[616]}')
+check(line[641] - line[625] == 16 * 256 or line[640] - line[624] == 16 * 256, f'line out: {line[624]} -> {line[641]}')
+
+# The zip: the set length comes down 5 px, then 1.25 px more each tick, up to the hook.
+zip_end = first(lambda r: r['whipState'] != ZIP, zip_start)
+drops = [rows[t - 1]['lineLength'] - rows[t]['lineLength'] for t in range(zip_start + 1, zip_end)]
+check(drops and drops[0] == 1280 + 320, f'zip drops {drops}')
+check(all(b - a == 320 for a, b in zip(drops, drops[1:]) if rows[zip_start + 1 + drops.index(b)]['lineLength'] > 0),
+      f'zip speeds grow by 1.25 px: {drops}')
+top = rows[zip_end]
+check(abs(top['y'] - BEAM_UNDERSIDE) < 24 and rows[zip_end]['whipState'] == 0, f'the zip did not bring the player up to the hook: {top}')
+
+# The second hook, on the beam again.
+rehook = first(lambda r: r['whipState'] == SWING, zip_end)
+assert rehook is not None, 'no second hook'
+check(rows[rehook]['tipY'] >= BEAM_UNDERSIDE and PIT_LEFT < rows[rehook]['tipX'] < PIT_RIGHT, f'second hook: {rows[rehook]}')
+check(all(r['joints'] == 0 for r in rows), 'the rope bent on a swing that passes clear of the tooth')
+
+# Jumping off: the whip lets go (retracts) while the player is thrown up and right, and the whip is
+# home a few ticks later.
+jump = first(lambda r: r['whipState'] == RETRACT, rehook)
+assert jump is not None, 'never jumped off'
+r, before = rows[jump], rows[jump - 1]
+check(r['state'] == 'air' and r['vy'] < -2 and r['vx'] > before['vx'] * 1.3, f'jump-off: {before} -> {r}')
+home = first(lambda r: r['whipState'] == 0, jump)
+check(home is not None and home - jump < 8, f'retracted at {home}')
+
+# Landing on the far side of the pit, on the ground.
+land = first(lambda r: r['groundContact'] != 0, jump)
+assert land is not None, 'never landed'
+r = rows[land]
+check(r['x'] >= PIT_RIGHT and r['y'] + 16 <= GROUND + 1, f'landed in the pit or short of it: {r}')
+check(rows[-1]['x'] > PIT_RIGHT + 100 and rows[-1]['state'] == 'normal', f'did not run on: {rows[-1]}')
+
+if failures:
+    print('\n'.join(failures[:20]))
+    sys.exit(f'FAIL: {len(failures)} checks')
+print(f'ok: hooked at tick {hook} ({rows[hook]["tipX"]:.0f}, {rows[hook]["tipY"]:.0f}), zip {zip_start}-{zip_end}, '
+      f'hooked again at {rehook}, jumped off at {jump}, landed at {land} at x {rows[land]["x"]:.1f}')
+PY
+
+for png in hooked.png zip.png rehooked.png landed.png; do [ -s "$png" ] || { echo "FAIL: no $png"; exit 1; }; done
+if [ -n "${KEEP_DIR:-}" ]; then mkdir -p "$KEEP_DIR" && cp trace.csv ./*.png "$KEEP_DIR/"; fi
+echo "runner swing on Test: ok"
