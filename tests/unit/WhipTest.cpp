@@ -2,6 +2,7 @@
 // the direct-aim inputs, the tip's reach, hooking flat tiles (swing or zip by the grapple button
 // and grappleStyle) and refusing slopes, the hold on a struck actor, and breaking into debris.
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 #include "Engine/Common/Sound.h"
 #include "Engine/Platform/Config.h"
 #include "Engine/Platform/Controls.h"
+#include "Engine/Render/DrawState.h"
+#include "Engine/Render/VideoMode.h"
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
@@ -522,6 +525,56 @@ TEST_F(WhipTest, BreakingScattersTheRopeAndEndsTheThrow)
     whip->state = WhipRetract;
     BreakWhip(whip);
     EXPECT_EQ(Debris.liveCount, 61u * 3u + 3u + 1u); // links at 10, 32, 54
+}
+
+// ---- Draw ----
+
+TEST_F(WhipTest, DrawingTheRopeGuardsItsLinkDriftAndFrameIndicesAndPutsTheDrawStateBack)
+{
+    LoadWorld(Flat());
+    SpawnStanding(200.0f, 192.0f);
+    scrollX = scrollY = 0;
+    player->handOffsetX = 31;
+    player->handOffsetY = 1;
+    const i32 handX = (i32)P().x + 31, handY = (i32)P().y + 1;
+    T().x = (f32)(handX + 80);
+    T().y = (f32)handY;
+    T().angle = 0.0f;
+    whip->state = WhipSwing;
+    // A set length with no room for links, a hook frame past its animation and sparkle phases past
+    // the link frames.
+    player->whipExtension = 80 * 256;
+    player->previousLineLength = 0;
+    whip->anim.frameIndex = 999;
+    for (u8(&cell)[2] : whip->flashCells)
+        cell[0] = 200;
+    memset(frameBuffer, 0, (size_t)screenWidth * screenHeight * 4);
+    WhipDraw(whip);
+    EXPECT_EQ(whip->anim.frameIndex, 0);
+    EXPECT_EQ(drawFlags, 0u);
+    EXPECT_EQ(spriteAngle, 0);
+    EXPECT_EQ(spriteScaleX, 512);
+    EXPECT_EQ(spriteScaleY, 512);
+    EXPECT_EQ(blendMode, 0u);
+    // The links cover the rope from 10 px behind the hook to the hand, every one on the last
+    // frame of its sparkle; the bare line shows in the pixel between them and the hook, its shade below it.
+    const u32 rope = 0xB07034, shade = 0x5C3416, sparkle = 0xFFE250;
+    EXPECT_EQ(frameBuffer[rowOffsets[handY] + handX + 74] & 0xFFFFFF, rope);
+    EXPECT_EQ(frameBuffer[rowOffsets[handY + 1] + handX + 74] & 0xFFFFFF, shade);
+    int sparklePixels = 0;
+    for (i32 x = handX; x < handX + 70; ++x)
+        sparklePixels += (frameBuffer[rowOffsets[handY] + x] & 0xFFFFFF) == sparkle;
+    EXPECT_GT(sparklePixels, 40);
+    // Nothing out: nothing drawn.
+    memset(frameBuffer, 0, (size_t)screenWidth * screenHeight * 4);
+    whip->state = WhipIdle;
+    player->whipExtension = 0;
+    WhipDraw(whip);
+    u32 lit = 0;
+    for (i32 y = 0; y < screenHeight; ++y)
+        for (i32 x = 0; x < screenWidth; ++x)
+            lit |= frameBuffer[rowOffsets[y] + x];
+    EXPECT_EQ(lit, 0u);
 }
 
 TEST_F(WhipTest, UnloadKeepsThePlayerLinksWhileAnotherStageHoldsTheType)
