@@ -14,6 +14,11 @@
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Display/Fade.h"
+#include "Game/Enemies/BasicEnemy.h"
+#include "Game/Enemies/Byu.h"
+#include "Game/Enemies/CandleHead.h"
+#include "Game/Enemies/Orb.h"
+#include "Game/Enemies/Projectile.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageRegistry.h"
@@ -143,6 +148,7 @@ void GraveyardStageLoad()
     ClearActorTypeList();
 
     LoadSharedObjectTypes(objects);
+    ProjectileLoad(nullptr);
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
 
@@ -190,6 +196,7 @@ void GraveyardStageUnload()
 {
     FreeLayout(graveyardStage.layoutSlot);
     UnloadSharedObjectTypes();
+    ProjectileUnload();
     PlayerUnload();
     HazardUnload();
     FreeMusic(graveyardMusic);
@@ -208,6 +215,8 @@ void Village1StageLoad()
     ClearActorTypeList();
 
     LoadSharedObjectTypes(objects);
+    ProjectileLoad(nullptr);
+    CandleHeadLoad(ObjectsFile(objects, "CandleHead.bin"));
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
 
@@ -229,6 +238,8 @@ void Village1StageUnload()
 {
     FreeLayout(village1Stage.layoutSlot);
     UnloadSharedObjectTypes();
+    ProjectileUnload();
+    CandleHeadUnload();
     PlayerUnload();
     HazardUnload();
     FreeMusic(village1Music);
@@ -289,6 +300,7 @@ void BoneZoneStageLoad()
     // The actor type list is emptied by the start handler here, after the types are in.
 
     LoadSharedObjectTypes(objects);
+    ProjectileLoad(nullptr);
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
 
@@ -357,6 +369,7 @@ void BoneZoneStageUnload()
 {
     FreeLayout(boneZoneStage.layoutSlot);
     UnloadSharedObjectTypes();
+    ProjectileUnload();
     PlayerUnload();
     HazardUnload();
     FreeMusic(boneZoneMusic);
@@ -374,6 +387,11 @@ void TestStageLoad()
     SetLayersVisible(2, 3, 1);
 
     LoadSharedObjectTypes(objects);
+    ProjectileLoad(nullptr);
+    CandleHeadLoad(ObjectsFile(objects, "CandleHead.bin"));
+    BasicEnemyLoad(nullptr);
+    OrbLoad(nullptr);
+    ByuLoad(nullptr);
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
     // Here the list is emptied after the types are in.
@@ -396,6 +414,11 @@ void TestStageUnload()
 {
     FreeLayout(testStage.layoutSlot);
     UnloadSharedObjectTypes();
+    ProjectileUnload();
+    CandleHeadUnload();
+    BasicEnemyUnload();
+    OrbUnload();
+    ByuUnload();
     PlayerUnload();
     HazardUnload();
     FreeMusic(testMusic);
