@@ -13,7 +13,11 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Actors/AttackBoxes.h"
+#include "Game/Display/Card.h"
 #include "Game/Display/Fade.h"
+#include "Game/Display/Hud.h"
+#include "Game/Display/PauseMenu.h"
+#include "Game/Display/ResultsScreen.h"
 #include "Game/Enemies/BasicEnemy.h"
 #include "Game/Enemies/Byu.h"
 #include "Game/Enemies/CandleHead.h"
@@ -147,6 +151,10 @@ void GraveyardStageLoad()
     SetLayersVisible(8, 8, 0);
     ClearActorTypeList();
 
+    HUDLoad(nullptr);
+    PauseMenuLoad(nullptr);
+    ResultsScreenLoad(nullptr);
+    CardLoad(nullptr);
     LoadSharedObjectTypes(objects);
     ProjectileLoad(nullptr);
     PlayerLoad(nullptr);
@@ -161,7 +169,9 @@ void GraveyardStageStart()
     tileStrikeHandler = ObjectNoOp;
     graveyardExitTaken = 0;
     Spawn(&Player, 272.0f, 1392.0f, 0, 0);
+    Spawn(&HUD, 0.0f, 0.0f, 0, 0);
     Spawn(&Fade, 0.0f, 0.0f, FadeIn, 16);
+    Spawn(&Card, 0.0f, 0.0f, 2, 3);
     ResetScroll();
     PlayMusic(graveyardMusic);
     cameraLimits[0].topBound = 896;
@@ -190,11 +200,22 @@ void GraveyardStageFrame()
         }
         return;
     }
+
+    // Start pauses. The first press spawns the menu; from then on the menu opens itself, before
+    // this test in the same tick, so there is never a second one.
+    if (PauseRequested()) {
+        pauseMenuOpen = 1;
+        SpawnObject(&PauseMenu, 0.0f, 0.0f, 0, 0);
+    }
 }
 
 void GraveyardStageUnload()
 {
     FreeLayout(graveyardStage.layoutSlot);
+    HUDUnload();
+    PauseMenuUnload();
+    ResultsScreenUnload();
+    CardUnload();
     UnloadSharedObjectTypes();
     ProjectileUnload();
     PlayerUnload();
@@ -214,6 +235,9 @@ void Village1StageLoad()
     SetLayersVisible(0, 7, 1);
     ClearActorTypeList();
 
+    HUDLoad(nullptr);
+    PauseMenuLoad(nullptr);
+    CardLoad(nullptr);
     LoadSharedObjectTypes(objects);
     ProjectileLoad(nullptr);
     CandleHeadLoad(ObjectsFile(objects, "CandleHead.bin"));
@@ -227,7 +251,10 @@ void Village1StageLoad()
 void Village1StageStart()
 {
     tileStrikeHandler = ObjectNoOp;
+    Spawn(&PauseMenu, 0.0f, 0.0f, 0, 0);
     Spawn(&Player, 64.0f, 700.0f, 0, 0);
+    Spawn(&HUD, 0.0f, 0.0f, 0, 0);
+    Spawn(&Card, 0.0f, 0.0f, 4, 5);
     Spawn(&Fade, 0.0f, 0.0f, FadeIn, 16);
     ResetScroll();
     PlayMusic(village1Music);
@@ -237,6 +264,9 @@ void Village1StageStart()
 void Village1StageUnload()
 {
     FreeLayout(village1Stage.layoutSlot);
+    HUDUnload();
+    PauseMenuUnload();
+    CardUnload();
     UnloadSharedObjectTypes();
     ProjectileUnload();
     CandleHeadUnload();
@@ -258,6 +288,8 @@ void BossRushStageLoad()
     SetLayersVisible(2, 3, 1);
     ClearActorTypeList();
 
+    HUDLoad(nullptr);
+    PauseMenuLoad(nullptr);
     LoadSharedObjectTypes(objects);
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
@@ -269,6 +301,7 @@ void BossRushStageLoad()
 void BossRushStageStart()
 {
     Spawn(&Player, 340.0f, 240.0f, 0, 0);
+    Spawn(&HUD, 0.0f, 0.0f, 0, 0);
     cameraLimits[0].rightTarget = (i32)((f32)screenWidth * 1.5f + 32.0f);
     cameraLimits[0].bottomTarget = screenHeight * 2 - 8;
     Spawn(&Fade, 0.0f, 0.0f, FadeIn, 16);
@@ -280,6 +313,8 @@ void BossRushStageStart()
 void BossRushStageUnload()
 {
     FreeLayout(bossRushStage.layoutSlot);
+    HUDUnload();
+    PauseMenuUnload();
     UnloadSharedObjectTypes();
     PlayerUnload();
     HazardUnload();
@@ -299,6 +334,10 @@ void BoneZoneStageLoad()
     SetLayersVisible(8, 8, 0);
     // The actor type list is emptied by the start handler here, after the types are in.
 
+    HUDLoad(nullptr);
+    PauseMenuLoad(nullptr);
+    ResultsScreenLoad(nullptr);
+    CardLoad(nullptr);
     LoadSharedObjectTypes(objects);
     ProjectileLoad(nullptr);
     PlayerLoad(nullptr);
@@ -328,12 +367,52 @@ void CountBoneZoneTotals()
 
 } // namespace
 
+namespace {
+
+void RaiseResultsCard(u8 kind, const PlayerRecord* player)
+{
+    ResultsScreenRecord* card = (ResultsScreenRecord*)Spawn(&ResultsScreen, 0.0f, 0.0f, kind, 0);
+    if (!card)
+        return;
+    card->bonesCollected = player ? (i32)player->bonesCollected : 0;
+    card->bonesTotal = stageBonesTotal;
+    card->enemiesVanquished = (i32)vanquishedCount;
+    card->enemiesTotal = stageEnemiesTotal;
+    card->seconds = stageSeconds;
+    card->minutes = stageMinutes;
+}
+
+// One card at a time: none is raised while the pool's first card is showing. The bones and the
+// enemies cards come once a run, the defeat card whenever the player lies defeated.
+void RaiseResultsCards()
+{
+    if (!ResultsScreen.registered || !ResultsScreen.pool || !ResultsScreen.poolSize || !ResultsScreen.pool[0]->free)
+        return;
+    const PlayerRecord* player = FirstPlayer();
+    const i32 bones = player ? (i32)player->bonesCollected : 0;
+    if (bones >= stageBonesTotal && bones > 0 && !bonesCardRaised) {
+        RaiseResultsCard(ResultsAllBones, player);
+        bonesCardRaised = 1;
+    }
+    if ((i32)vanquishedCount >= stageEnemiesTotal && (i32)vanquishedCount > 0 && !enemiesCardRaised) {
+        RaiseResultsCard(ResultsAllEnemies, player);
+        enemiesCardRaised = 1;
+    }
+    if (player && player->state == PlayerStateDefeated)
+        RaiseResultsCard(ResultsDied, player);
+}
+
+} // namespace
+
 void BoneZoneStageStart()
 {
+    Spawn(&PauseMenu, 0.0f, 0.0f, 0, 0);
     // A restart must leave exactly one player.
     ResetObjectInstances(&Player);
     if (PlayerRecord* player = (PlayerRecord*)Spawn(&Player, 272.0f, 1416.0f, 0, 0))
         player->header->vy = -8.0f;
+    Spawn(&Card, 0.0f, 0.0f, 0, 1);
+    Spawn(&HUD, 0.0f, 0.0f, 0, 0);
     Spawn(&Fade, 0.0f, 0.0f, FadeIn, 16);
     ResetScroll();
     stageMinutes = 0;
@@ -355,6 +434,8 @@ void BoneZoneStageFrame()
     ClearAttackBoxes();
     UpdateObjects();
 
+    RaiseResultsCards();
+
     // The clock runs on demoSeed, which stands still while the game is paused.
     if (demoSeed % 60 == 0) {
         ++stageSeconds;
@@ -368,6 +449,10 @@ void BoneZoneStageFrame()
 void BoneZoneStageUnload()
 {
     FreeLayout(boneZoneStage.layoutSlot);
+    HUDUnload();
+    PauseMenuUnload();
+    ResultsScreenUnload();
+    CardUnload();
     UnloadSharedObjectTypes();
     ProjectileUnload();
     PlayerUnload();
@@ -386,6 +471,8 @@ void TestStageLoad()
     SetLayersVisible(0, 0, 1);
     SetLayersVisible(2, 3, 1);
 
+    HUDLoad(nullptr);
+    PauseMenuLoad(nullptr);
     LoadSharedObjectTypes(objects);
     ProjectileLoad(nullptr);
     CandleHeadLoad(ObjectsFile(objects, "CandleHead.bin"));
@@ -413,6 +500,8 @@ void TestStageStart()
 void TestStageUnload()
 {
     FreeLayout(testStage.layoutSlot);
+    HUDUnload();
+    PauseMenuUnload();
     UnloadSharedObjectTypes();
     ProjectileUnload();
     CandleHeadUnload();

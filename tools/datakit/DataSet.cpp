@@ -8,6 +8,7 @@
 #include "tools/datakit/EnemyArt.h"
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/FontWriter.h"
+#include "tools/datakit/HudArt.h"
 #include "tools/datakit/PackWriter.h"
 #include "tools/datakit/StageData.h"
 #include "tools/datakit/PlayerArt.h"
@@ -64,6 +65,10 @@ bool BuildDataSet(const std::string& dir)
 
     // The full-screen fade.
     if (!WriteFadeData(dir))
+        return false;
+
+    // The HUD, the title card's bars and words, and the title menu's cursor.
+    if (!WriteHudData(dir))
         return false;
 
     // The whip: the hook and rope links, its properties and its sounds.
