@@ -27,6 +27,10 @@
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageRegistry.h"
 #include "Game/Stages/StageSettings.h"
+#include "Game/World/Bonus.h"
+#include "Game/World/Checkpoint.h"
+#include "Game/World/Collect.h"
+#include "Game/World/Signs.h"
 #include "Game/Whip/Whip.h"
 
 i32 stageBonesTotal;
@@ -122,15 +126,20 @@ void FinishUnload(Stage* stage)
 
 void LoadSharedObjectTypes(const char* folder)
 {
-    (void)folder; // for the placement files of the shared types that take one
     FadeLoad(nullptr);
+    CollectLoad(ObjectsFile(folder, "Collect.bin"));
+    CheckpointLoad(ObjectsFile(folder, "Checkpoint.bin"));
     WhipLoad(nullptr);
+    BonusLoad(nullptr);
 }
 
 void UnloadSharedObjectTypes()
 {
     FadeUnload();
+    CollectUnload();
+    CheckpointUnload();
     WhipUnload();
+    BonusUnload();
 }
 
 void GameplayStageFrame()
@@ -156,6 +165,7 @@ void GraveyardStageLoad()
     ResultsScreenLoad(nullptr);
     CardLoad(nullptr);
     LoadSharedObjectTypes(objects);
+    TutTxtLoad(ObjectsFile(objects, "Info.bin"));
     ProjectileLoad(nullptr);
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
@@ -217,6 +227,7 @@ void GraveyardStageUnload()
     ResultsScreenUnload();
     CardUnload();
     UnloadSharedObjectTypes();
+    TutTxtUnload();
     ProjectileUnload();
     PlayerUnload();
     HazardUnload();
@@ -238,6 +249,7 @@ void Village1StageLoad()
     HUDLoad(nullptr);
     PauseMenuLoad(nullptr);
     CardLoad(nullptr);
+    TestTextLoad(nullptr);
     LoadSharedObjectTypes(objects);
     ProjectileLoad(nullptr);
     CandleHeadLoad(ObjectsFile(objects, "CandleHead.bin"));
@@ -267,6 +279,7 @@ void Village1StageUnload()
     HUDUnload();
     PauseMenuUnload();
     CardUnload();
+    TestTextUnload();
     UnloadSharedObjectTypes();
     ProjectileUnload();
     CandleHeadUnload();
@@ -362,7 +375,7 @@ void CountBoneZoneTotals()
         FormatDebugText("Value: %d", stageEnemiesTotal);
     }
     FormatDebugText("TOTAL ENEMY COUNT: %d", stageEnemiesTotal);
-    stageBonesTotal = 0;
+    stageBonesTotal = (i32)Collect.liveCount;
 }
 
 } // namespace

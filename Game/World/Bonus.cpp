@@ -84,9 +84,13 @@ void BonusReset(void* instance)
 void BonusUpdate(void* instance)
 {
     BonusRecord* bonus = (BonusRecord*)instance;
+    // A glyph started during this update moves from the next one, so the three start 8 ticks apart.
+    u8 wasActive[3];
+    for (int i = 0; i < 3; ++i)
+        wasActive[i] = bonus->glyphs[i].active;
     for (int i = 0; i < 3; ++i) {
         BonusGlyph& glyph = bonus->glyphs[i];
-        if (!glyph.active)
+        if (!wasActive[i])
             continue;
         switch (glyph.phase) {
         case GlyphRising: {

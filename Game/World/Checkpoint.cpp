@@ -121,8 +121,7 @@ bool CheckpointTouch(void* checkpointInstance, void* playerInstance)
     ++player->health;
     player->healthFlash = 1;
     player->header->flash = 0; // the heal glow starts from here
-    if (healthSound)
-        QueueSound((u16)healthSound);
+    QueueSound((u16)healthSound);
     SpawnObject(&Bonus, player->header->x, player->header->y, bonusHealthAnim, (u8)player->header->index);
     return true;
 }

@@ -143,6 +143,7 @@ void TutTxtInit(void* instance)
 {
     TutTxtRecord* sign = (TutTxtRecord*)instance;
     sign->active = 0;
+    sign->rearm = 0;
     sign->header->flash = 0;
     TutTxtReset(instance);
 }
@@ -187,11 +188,19 @@ void TutTxtLateUpdate(void* instance)
     header->hitboxTop = box[2] - (i64)header->y;
     header->hitboxBottom = box[3] - (i64)header->y;
     GetAnimFrameBox(playerBox, player->header, &player->anim);
-    if (!(box[0] <= playerBox[1] && playerBox[0] <= box[1] && box[2] <= playerBox[3] && playerBox[2] <= box[3]))
+    const bool touching =
+        box[0] <= playerBox[1] && playerBox[0] <= box[1] && box[2] <= playerBox[3] && playerBox[2] <= box[3];
+    // A player still standing in the sign when its last page closes would be caught again at once,
+    // and for good: the sign waits until the player has stepped off.
+    if (sign->rearm) {
+        if (!touching)
+            sign->rearm = 0;
+        return;
+    }
+    if (!touching)
         return;
 
-    if (tutTxtTouchSound)
-        QueueSound((u16)tutTxtTouchSound);
+    QueueSound((u16)tutTxtTouchSound);
     sign->page = sign->start;
     sign->active = 1;
     sign->shown = 0;
@@ -220,8 +229,7 @@ void TutTxtUpdate(void* instance)
         const u16 length = TextLength(TutorialPageText(sign->page));
         if (sign->shown < length) {
             ++sign->shown;
-            if (landSound)
-                QueueSound((u16)landSound);
+            QueueSound((u16)landSound);
             if (pressed)
                 sign->shown = length;
         } else {
@@ -237,6 +245,7 @@ void TutTxtUpdate(void* instance)
                     sign->active = 0;
                     sign->page = 0;
                     sign->shown = 0;
+                    sign->rearm = 1;
                     controlModes[0] = ControlLive;
                 }
             }

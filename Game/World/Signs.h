@@ -16,6 +16,7 @@ struct TutTxtRecord {
     u8 active;
     u8 start; // placement key "start": the first page
     u8 end;   // placement key "end": the last page
+    u8 rearm; // after the last page: set until the player has stepped off the sign
 };
 
 constexpr u32 tutorialTextCount = 12;

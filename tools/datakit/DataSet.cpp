@@ -8,6 +8,7 @@
 #include "tools/datakit/EnemyArt.h"
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/FontWriter.h"
+#include "tools/datakit/ItemArt.h"
 #include "tools/datakit/HudArt.h"
 #include "tools/datakit/PackWriter.h"
 #include "tools/datakit/StageData.h"
@@ -77,6 +78,10 @@ bool BuildDataSet(const std::string& dir)
 
     // The five gameplay stages: layouts, tile sheets and music.
     if (!WriteStageData(dir))
+        return false;
+
+    // Bones, the bonus text, checkpoints, the tutorial sign with its pages, and where they stand.
+    if (!WriteItemData(dir))
         return false;
 
     // Last: everything written under Data/ again, packed into data.ch3.
