@@ -13,6 +13,7 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Actors/AttackBoxes.h"
+#include "Game/Actors/Effects.h"
 #include "Game/Display/Card.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/Hud.h"
@@ -129,6 +130,9 @@ void LoadSharedObjectTypes(const char* folder)
     FadeLoad(nullptr);
     CollectLoad(ObjectsFile(folder, "Collect.bin"));
     CheckpointLoad(ObjectsFile(folder, "Checkpoint.bin"));
+    ExplosionLoad(nullptr);
+    FXLoad(nullptr);
+    GibletsLoad(nullptr);
     WhipLoad(nullptr);
     BonusLoad(nullptr);
 }
@@ -138,6 +142,9 @@ void UnloadSharedObjectTypes()
     FadeUnload();
     CollectUnload();
     CheckpointUnload();
+    ExplosionUnload();
+    FXUnload();
+    GibletsUnload();
     WhipUnload();
     BonusUnload();
 }

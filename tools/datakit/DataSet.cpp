@@ -5,6 +5,7 @@
 #include "tools/datakit/ActorData.h"
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/DisplayArt.h"
+#include "tools/datakit/EffectArt.h"
 #include "tools/datakit/EnemyArt.h"
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/FontWriter.h"
@@ -66,6 +67,10 @@ bool BuildDataSet(const std::string& dir)
 
     // The full-screen fade.
     if (!WriteFadeData(dir))
+        return false;
+
+    // The effects: explosions, the player's dust and giblets.
+    if (!WriteEffectData(dir))
         return false;
 
     // The HUD, the title card's bars and words, and the title menu's cursor.
