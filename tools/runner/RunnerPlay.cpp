@@ -269,7 +269,7 @@ bool OpenPlayerTrace(const std::string& path)
         return false;
     fputs("tick,state,x,y,vx,vy,groundSpeed,plane,angle,contactLeft,contactRight,contactTop,contactBottom,"
           "groundContact,health,stage,invulnerable,lives,vanquished,enemies,bones,enemyX,enemyY,enemyHp,"
-          "whipState,joints,lineLength,tipX,tipY\n",
+          "whipState,joints,lineLength,tipX,tipY,collected,bonesCollected,checkpoint\n",
           traceFile);
     return true;
 }
@@ -312,6 +312,12 @@ void WritePlayerTraceRow(u32 tick)
                 (int)player->lineLength, player->whip->header->x, player->whip->header->y);
     else
         fputs(",,,,,", traceFile);
+    // The bones carried, the placed bones picked up, and the respawn point taken (255: none).
+    if (header)
+        fprintf(traceFile, ",%.9g,%u,%u", player->collected, (unsigned)player->bonesCollected,
+                player->progress ? (unsigned)player->progress->checkpoint : 255u);
+    else
+        fputs(",,,", traceFile);
     // Each row goes out at once: the rows before a crash are the evidence of what led to it.
     if (fputc('\n', traceFile) == EOF || fflush(traceFile) != 0)
         traceFailed = true;
