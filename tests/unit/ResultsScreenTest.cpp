@@ -46,6 +46,9 @@ protected:
         ASSERT_TRUE(datakit::MakeFontSet(datakit::MenuFontSpec(), &fonts, &error)) << error;
         for (const datakit::PackFile& file : fonts)
             TestFolder::Write(file.path, file.bytes);
+        // A test that ran the game's set-up leaves this font marked loaded over sheets and palettes
+        // that the shell's shutdown freed: start from none.
+        menuFont = BitmapFont{};
         LoadBitmapFont(&menuFont, "Data/Sprites/Display/Title/MenuFont.man", -4);
         ASSERT_TRUE(menuFont.ready);
         ASSERT_TRUE(datakit::WriteFadeData("."));
