@@ -24,6 +24,7 @@
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/AttackBoxes.h"
+#include "Game/Actors/Effects.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
 
@@ -57,17 +58,10 @@ constexpr u8 debrisTip = 6;
 
 constexpr u32 stepBlocked = 65535;
 
-// The Giblets type, looked up by name: the effects live in their own files and may be absent.
+// Debris goes out only while the effects are loaded.
 ObjectType* DebrisType()
 {
-    if (!objectTypes)
-        return nullptr;
-    for (u32 i = 0; i < objectTypeCapacity; ++i) {
-        ObjectType* type = objectTypes[i];
-        if (type && type->registered && type->loadCount && type->name && strcmp(type->name, "Giblets") == 0)
-            return type;
-    }
-    return nullptr;
+    return Giblets.registered && Giblets.loadCount ? &Giblets : nullptr;
 }
 
 void SpawnDebris(ObjectType* type, f32 x, f32 y, u8 piece, f32 vx, f32 vy)

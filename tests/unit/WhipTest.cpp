@@ -18,12 +18,14 @@
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/ActorBlock.h"
+#include "Game/Actors/Effects.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/TestFolder.h"
 #include "tools/datakit/CollisionKit.h"
+#include "tools/datakit/EffectArt.h"
 #include "tools/datakit/PlayerArt.h"
 #include "tools/datakit/WhipArt.h"
 
@@ -36,14 +38,6 @@ using datakit::CollisionWorld;
 constexpr u8 worldLayer = datakit::collisionWorldLayer;
 constexpr f32 feet = 16.0f;
 constexpr u32 aimUp = 1u << 20, aimDown = 1u << 21, aimLeft = 1u << 22, aimRight = 1u << 23;
-
-// A stand-in for the effects' debris type: the whip finds it by name and only spawns it.
-struct DebrisRecord {
-    ObjectHeader* header;
-};
-DebrisRecord** debrisInstances;
-ObjectType Debris;
-void DebrisNothing(void*) {}
 
 void* strikeSeen;
 u32 strikeCount;
@@ -101,7 +95,7 @@ protected:
         playerProperties = ActorProperties{};
         whipAnimSet = AnimSet{};
         whipProperties = ActorProperties{};
-        Debris = ObjectType{};
+        gibletsAnimSet = AnimSet{};
         ResetCameras();
         for (Camera& camera : cameras)
             camera = Camera{};
@@ -176,15 +170,12 @@ protected:
         return -1;
     }
 
-    // Registers the stand-in debris type under the name the whip looks for.
+    // The effects' debris type, which the whip scatters when it breaks.
     void LoadDebris()
     {
-        Debris.growthStep = 64;
-        Debris.updatePass = 5;
-        RegisterObjectType(nullptr, &Debris, (void***)&debrisInstances, sizeof(DebrisRecord), DebrisNothing,
-                           DebrisNothing, DebrisNothing, nullptr, nullptr, DebrisNothing, DebrisNothing, nullptr,
-                           nullptr, nullptr);
-        SetObjectTypeName(&Debris, "Giblets");
+        ASSERT_TRUE(datakit::WriteEffectData("."));
+        GibletsLoad(nullptr);
+        ASSERT_TRUE(Giblets.registered);
     }
 
     static CollisionWorld Flat(i32 groundY = 192)
@@ -470,7 +461,7 @@ TEST_F(WhipTest, AStruckActorHeldOnTheHookBreaksTheWhipAfter480Ticks)
         EXPECT_EQ(struck.hitlag, 0);
         EXPECT_EQ(struck.whipHeld, 0);
         EXPECT_EQ(whip->hookedObject, nullptr);
-        EXPECT_GT(Debris.liveCount, 0u);
+        EXPECT_GT(Giblets.liveCount, 0u);
         whip->actor.lastHitter = nullptr;
     }
 }
@@ -484,7 +475,7 @@ TEST_F(WhipTest, BreakingScattersTheRopeAndEndsTheThrow)
     LoadDebris();
     // Nothing out: nothing breaks.
     BreakWhip(whip);
-    EXPECT_EQ(Debris.liveCount, 0u);
+    EXPECT_EQ(Giblets.liveCount, 0u);
 
     // A level rope of 61 pixels from the tip to the hand.
     scrollX = scrollY = 0;
@@ -500,7 +491,7 @@ TEST_F(WhipTest, BreakingScattersTheRopeAndEndsTheThrow)
     whip->jointCount = 0;
     BreakWhip(whip);
     // Three crumbs a pixel, a link at pixels 10, 16, ... 58, and the hook.
-    EXPECT_EQ(Debris.liveCount, 61u * 3u + 9u + 1u);
+    EXPECT_EQ(Giblets.liveCount, 61u * 3u + 9u + 1u);
     EXPECT_EQ(whip->state, (u32)WhipIdle);
     EXPECT_EQ(player->whipExtension, 0);
     EXPECT_EQ(whip->jointCount, 0);
@@ -509,22 +500,22 @@ TEST_F(WhipTest, BreakingScattersTheRopeAndEndsTheThrow)
 
     // A set length that leaves no room for links (16 px or less) must not divide by zero; a
     // stretched rope spreads its links further.
-    ResetObjectInstances(&Debris);
+    ResetObjectInstances(&Giblets);
     T().x = handX + 60.0f;
     player->whipExtension = 120 * 256;
     player->previousLineLength = 10 * 256;
     whip->state = WhipRetract;
     BreakWhip(whip);
-    EXPECT_EQ(Debris.liveCount, 61u * 3u + 9u + 1u);
+    EXPECT_EQ(Giblets.liveCount, 61u * 3u + 9u + 1u);
     EXPECT_EQ(whip->state, (u32)WhipIdle);
 
-    ResetObjectInstances(&Debris);
+    ResetObjectInstances(&Giblets);
     T().x = handX + 60.0f;
     player->whipExtension = 120 * 256;
     player->previousLineLength = 40 * 256; // drift (120 - 40) * 256 / 5 = 4096: 22 px between links
     whip->state = WhipRetract;
     BreakWhip(whip);
-    EXPECT_EQ(Debris.liveCount, 61u * 3u + 3u + 1u); // links at 10, 32, 54
+    EXPECT_EQ(Giblets.liveCount, 61u * 3u + 3u + 1u); // links at 10, 32, 54
 }
 
 // ---- Draw ----
