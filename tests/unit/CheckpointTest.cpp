@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 
+#include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Layout.h"
 #include "Engine/Common/ObjectType.h"
@@ -224,6 +225,8 @@ protected:
     void TearDown() override
     {
         HeadlessGame::TearDown();
+        // The set-up's menu font is left marked loaded over sheets the shutdown freed.
+        menuFont = BitmapFont{};
         std::filesystem::current_path(home_);
         std::filesystem::remove_all(folder_);
     }
@@ -231,6 +234,7 @@ protected:
 
 TEST_F(CheckpointStageTest, RestartStartsThePlayerAtTheCheckpointANewStageForgetsIt)
 {
+    Stage* home = currentStage;
     GoToStage(&graveyardStage);
     ASSERT_EQ(Checkpoint.liveCount, 2u) << "the Graveyard's checkpoints are placed";
     PlayerRecord* player = FirstPlayer();
@@ -260,6 +264,7 @@ TEST_F(CheckpointStageTest, RestartStartsThePlayerAtTheCheckpointANewStageForget
     player = FirstPlayer();
     ASSERT_NE(player, nullptr);
     EXPECT_NEAR(player->header->x, 64.0f, 1.0f);
+    GoToStage(home); // gives back what the stages took, the texts' font among it
 }
 
 } // namespace
