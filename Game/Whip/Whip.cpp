@@ -410,7 +410,6 @@ void ReleaseWhipHook(WhipRecord* whip)
 void WhipUpdate(void* instance)
 {
     WhipRecord* whip = (WhipRecord*)instance;
-    ObjectHeader* tip = whip->header;
     whip->lateCount = 0;
     whip->attackDue = 0;
     PlayerRecord* player = WhipPlayer(whip);
@@ -449,7 +448,6 @@ void WhipUpdate(void* instance)
 
     WhipHookTouch(whip, whip);
     whip->attackDue = 1;
-    (void)tip;
 }
 
 void WhipLateUpdate(void* instance)
