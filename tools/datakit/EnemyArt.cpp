@@ -276,9 +276,11 @@ bool WriteEnemySet(const std::string& dir, const EnemySet& set)
            Put(dir, folder + set.name + ".vep", MakeVep(set.vep));
 }
 
-// A contact attack: a fresh id every frame it is out, so it hits again whenever the victim is open
-// to it (the player's blink after a hit keeps it from hitting every frame).
-constexpr VepRow contactRow{0, 2, 8, 2.0, 1.0, 224};
+// A contact attack: a fresh id every frame, but once per animation of the attacker. Without the
+// once-only flag a body that stays in the box would be taken every frame: the launch of a hit comes
+// before the check of the player's blink, so the player's own knock-back would be replaced by the
+// box's, frame after frame, while it blinks inside the box.
+constexpr VepRow contactRow{0x4, 2, 8, 2.0, 1.0, 224};
 constexpr VepRow hurtRow{0, 0, 0, 0.0, 0.0, 0};
 
 // The animation choices of the walkers: idle 0, move 1, jump 2 (leaving the ground at its frame
@@ -703,7 +705,7 @@ EnemySet CandleHeadSet()
     set.vep.hp = 4;
     set.vep.flags = {1, 1, 0, 0, 0};
     set.vep.anims = {0, 0, -1, -1, -1, -1, -1, -1, -1, -1}; // its Update shows 0 or 1 by the blink
-    set.vep.rows = {hurtRow, contactRow, VepRow{0, 2, 10, 3.0, 1.0, 208}};
+    set.vep.rows = {hurtRow, contactRow, VepRow{0x4, 2, 10, 3.0, 1.0, 208}};
     return set;
 }
 
@@ -757,6 +759,8 @@ EnemySet OrbSet()
     set.vep.hp = 3;
     set.vep.flags = {0, 0, 0, 0, 0};
     set.vep.anims = {0, 0, -1, -1, -1, -1, -1, -1, -1, -1};
+    // The spikes hit on every frame they touch (the body never changes animation, so a once-per-
+    // animation attack would hit only once), pushing a blinking player along the spin.
     set.vep.rows = {hurtRow, VepRow{0, 2, 8, 4.0, 1.0, 0}};
     return set;
 }
@@ -797,7 +801,7 @@ EnemySet ProjectileSet()
     set.vep.hp = 1;
     set.vep.flags = {0, 0, 0, 0, 0};
     set.vep.anims = {0, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    set.vep.rows = {VepRow{0, 2, 6, 3.0, 1.0, 224}};
+    set.vep.rows = {VepRow{0x4, 2, 6, 3.0, 1.0, 224}}; // once: it is spent on what it hits
     return set;
 }
 
