@@ -166,6 +166,32 @@ TEST_P(GameplayStageTable, LoadsRunsAndGivesEverythingBack)
     for (u32 layer : c.visibleLayers)
         EXPECT_EQ(currentLayout->layers[layer].visible, 1) << "layer " << layer;
     EXPECT_EQ(currentLayout->layers[c.collisionLayer].visible, 0);
+
+    // The whip tells slopes by the tiles of the player's whip layer: every drawn ground cell carries
+    // the surface angle of its collision cell, and every stage but the boss's flat arena has slopes.
+    {
+        const TileLayer& drawn = currentLayout->layers[c.playerSetting];
+        const TileLayer& solid = currentLayout->layers[c.collisionLayer];
+        const TileSheet* drawnSheet = LayerTileSheet(currentLayout, &drawn);
+        const TileSheet* solidSheet = LayerTileSheet(currentLayout, &solid);
+        ASSERT_TRUE(drawnSheet && solidSheet);
+        ASSERT_EQ(drawn.width, solid.width);
+        ASSERT_EQ(drawn.height, solid.height);
+        u32 mismatched = 0, sloped = 0;
+        for (i32 row = 0; row < solid.height; ++row)
+            for (i32 column = 0; column < solid.width; ++column) {
+                const u32 solidTile = solid.map[solid.rowStarts[row] + column] & 0xFFF;
+                const u32 drawnTile = drawn.map[drawn.rowStarts[row] + column] & 0xFFF;
+                if (solidTile == 0 || solidTile >= solidSheet->recordCount || drawnTile >= drawnSheet->recordCount)
+                    continue;
+                const u8 angle = solidSheet->tiles[solidTile].angle;
+                sloped += angle != 0;
+                mismatched += drawnSheet->tiles[drawnTile].angle != angle;
+            }
+        EXPECT_EQ(mismatched, 0u) << "drawn ground cells whose angle differs from the collision cell's";
+        if (c.stage != &bossRushStage) // a flat arena
+            EXPECT_GT(sloped, 0u);
+    }
     EXPECT_EQ(Player.liveCount, 1u);
     EXPECT_TRUE(requestedMusic != nullptr && musicChangeRequest == 1) << "the stage's music was requested";
 

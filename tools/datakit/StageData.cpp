@@ -237,7 +237,9 @@ struct StageWorld {
 
 // ---- the drawn ground, cut from the collision world -------------------------------------------------
 
-typedef std::array<u8, 256> TilePixels;
+// A drawn tile's 256 pixels and, last, the surface angle of its cell in the collision world: the
+// whip reads slopes in the drawn ground layer, so the drawn tiles carry the same angles.
+typedef std::array<u8, 257> TilePixels;
 
 // The drawn look of one pixel of the world: grass on the surface, dirt under it with a dark rim at
 // the sides and underneath, planks for the one-way floors.
@@ -294,6 +296,7 @@ bool CutGround(const StageWorld& stage, DrawnGround* out)
                 }
             if (!any)
                 continue;
+            pixels[256] = w.angles[(size_t)cy * w.widthTiles + cx];
             auto found = known.find(pixels);
             u16 tile;
             if (found != known.end()) {
@@ -430,7 +433,11 @@ bool WriteStageLayout(const std::string& folder, const StageWorld& stage, const 
                 return FixedPixel(t, x, y);
             return t - firstGroundTile < ground.tiles.size() ? ground.tiles[t - firstGroundTile][y * 16 + x] : (u8)0;
         },
-        [](u32) { return (u8)0; }, ThemeColours(theme));
+        [&ground](u32 t) {
+            return t >= firstGroundTile && t - firstGroundTile < ground.tiles.size() ? ground.tiles[t - firstGroundTile][256]
+                                                                                      : (u8)0;
+        },
+        ThemeColours(theme));
 
     LayoutFile layout;
     layout.sheets = {{0, "Tiles.tga"}, {1, "Collision.tga"}};
