@@ -189,8 +189,9 @@ TEST_P(GameplayStageTable, LoadsRunsAndGivesEverythingBack)
                 mismatched += drawnSheet->tiles[drawnTile].angle != angle;
             }
         EXPECT_EQ(mismatched, 0u) << "drawn ground cells whose angle differs from the collision cell's";
-        if (c.stage != &bossRushStage) // a flat arena
+        if (c.stage != &bossRushStage) { // a flat arena
             EXPECT_GT(sloped, 0u);
+        }
     }
     EXPECT_EQ(Player.liveCount, 1u);
     EXPECT_TRUE(requestedMusic != nullptr && musicChangeRequest == 1) << "the stage's music was requested";
