@@ -15,6 +15,7 @@
 #include "Game/Actors/HitResolution.h"
 #include "Game/Display/Fade.h"
 #include "Game/Player/Player.h"
+#include "Game/Player/PlayerMotion.h"
 #include "Game/Stages/StageRegistry.h"
 #include "Game/Whip/Whip.h"
 #include "Game/World/Collect.h"
@@ -49,26 +50,6 @@ constexpr u8 deathWait = 240;
 constexpr u8 fadeTick = 120; // the last ticks, which always run
 constexpr f32 defeatMusicStep = 0.0075f;
 
-f32 Sin(i32 angle)
-{
-    return (f32)sinTable[angle & 255];
-}
-// The tables take any angle: every index below 0 or past 255 is wrapped to a byte first.
-f32 Cos(i32 angle)
-{
-    return (f32)cosTable[angle & 255];
-}
-
-i32 SurfaceByte(const ObjectHeader* header)
-{
-    return (i32)header->angle & 255;
-}
-
-void ShowBody(PlayerRecord* player, u16 right, u16 left)
-{
-    SetAnim(&player->anim, &playerAnimSet, player->facing ? left : right, 0, 0);
-}
-
 // A loose bone flung from the player. The random numbers are drawn whether or not the bone could
 // be spawned, so a stage without bones plays out the same.
 void FlingBone(f32 x, f32 y, f32 vx, f32 k)
@@ -84,65 +65,6 @@ void FlingBone(f32 x, f32 y, f32 vx, f32 k)
     bone->vy = vy;
     bone->scaleX = scale;
     bone->scaleY = scale;
-}
-
-// The move step of the movement states: frozen in hit-stop (the touch callbacks still run), else a
-// move on the plane. False when a touch changed the state meanwhile.
-bool MoveStep(PlayerRecord* player)
-{
-    const PlayerState before = player->state;
-    ActorBlock& actor = player->actor;
-    if (actor.hitlag > 0) {
-        RunObjectCallbacks(&Player, player);
-        if (!actor.moveDuringHitlag)
-            return player->state == before;
-    } else {
-        actor.frozen = 0;
-    }
-    if (actor.useStepper)
-        StepWithCallbacks(&Player, player);
-    else
-        MoveOnPlane(player, actor.anim);
-    return player->state == before;
-}
-
-// A tumbling body on the ground: the slope's pull and the brakes of running, with no running.
-void TumbleOnGround(PlayerRecord* player, u32 held)
-{
-    ObjectHeader* header = player->header;
-    const f32 sine = Sin(SurfaceByte(header));
-    const f32 s = sine * 0.2f / 256.0f;
-    f32 speed = header->groundSpeed;
-    if (header->plane == player->basePlane) {
-        if (speed >= 0.0f) {
-            player->maxRun = 2.65625f + sine * 3.5f / 256.0f;
-            if (speed < player->maxRun)
-                speed += s;
-        } else {
-            player->maxRun = 2.65625f - sine * 3.5f / 256.0f;
-            if (speed > -player->maxRun)
-                speed += s;
-        }
-    } else {
-        speed += s;
-    }
-
-    const f32 maxRun = player->maxRun;
-    const f32 brake = player->friction * 0.5f;
-    if ((held & ButtonLeft) && speed < -maxRun)
-        speed = speed + brake > -maxRun ? -maxRun : speed + brake;
-    if ((held & ButtonRight) && speed > maxRun)
-        speed = speed - brake < maxRun ? maxRun : speed - brake;
-    if (!(held & (ButtonLeft | ButtonRight)) && speed != 0.0f) {
-        f32 friction = player->friction;
-        if ((speed > 0.0f && s >= 0.1f) || (speed < 0.0f && s <= -0.1f))
-            friction /= 1.5f;
-        if (speed > 0.0f)
-            speed = speed > friction ? speed - friction : 0.0f;
-        else
-            speed = speed < -friction ? speed + friction : 0.0f;
-    }
-    header->groundSpeed = speed;
 }
 
 } // namespace
@@ -201,11 +123,11 @@ void PlayerTakeHit(PlayerRecord* player, ObjectHeader* attacker)
     for (i32 i = 0; i < count; ++i) {
         f32 vx, k;
         if (side == 0) {
-            vx = Cos(64 - a) / 327.68f * 10.0f;
-            k = Cos(-a);
+            vx = PlayerCos(64 - a) / 327.68f * 10.0f;
+            k = PlayerCos(-a);
         } else {
-            vx = Cos(a + 64) / 327.68f * 10.0f;
-            k = Cos(a);
+            vx = PlayerCos(a + 64) / 327.68f * 10.0f;
+            k = PlayerCos(a);
         }
         FlingBone(header->x, header->y, vx, k);
         side ^= 1;
@@ -223,14 +145,14 @@ void PlayerTakeHit(PlayerRecord* player, ObjectHeader* attacker)
 
 void PlayerStateHurt(PlayerRecord* player)
 {
-    if (!MoveStep(player))
+    if (!PlayerMoveStep(player))
         return;
     ObjectHeader* header = player->header;
     AnimPlayer& body = player->anim;
 
     if (!header->groundContact) {
         header->vy += player->gravity;
-    } else if (SurfaceByte(header) == 0) {
+    } else if (PlayerSurfaceByte(header) == 0) {
         header->vx = header->vy = header->groundSpeed = 0.0f;
         // Landed: the flight frames give way to their landing twins, inside the animation.
         const u16 frame = body.frameIndex;
@@ -243,7 +165,7 @@ void PlayerStateHurt(PlayerRecord* player)
         }
     } else {
         // Landed on a slope: back on its feet at once, standing along it.
-        const i32 t = SurfaceByte(header);
+        const i32 t = PlayerSurfaceByte(header);
         header->plane = (u8)(((288 - t) >> 6) & 3);
         header->tiltAngle = header->angle;
         header->lastGroundContact = header->groundContact;
@@ -252,7 +174,7 @@ void PlayerStateHurt(PlayerRecord* player)
         return;
     }
 
-    ShowBody(player, hurtRight, hurtLeft);
+    ShowPlayerBody(player, hurtRight, hurtLeft);
     if ((body.frameIndex == hurtEndFrameA || body.frameIndex == hurtEndFrameB) && body.timer < lastTickOfFrame)
         player->state = PlayerStateNormal;
 }
@@ -265,7 +187,7 @@ void PlayerStateDefeated(PlayerRecord* player)
     if (player->actor.hitlag < 1) {
         // Every bone bursts out in a fan, and the body is thrown up.
         for (i32 i = 0, a = 96; i < defeatBones; ++i, a -= 2)
-            FlingBone(header->x, header->y, Cos(a) / 327.68f * 10.0f, Cos((a - 64) & 255));
+            FlingBone(header->x, header->y, PlayerCos(a) / 327.68f * 10.0f, PlayerCos((a - 64) & 255));
         header->vx *= 0.5f;
         header->vy = defeatLift;
         header->x -= 2.0f;
@@ -274,7 +196,7 @@ void PlayerStateDefeated(PlayerRecord* player)
         player->deathTimer = deathWait;
         QueueSound((u16)deathSound);
     }
-    ShowBody(player, hurtRight, hurtLeft);
+    ShowPlayerBody(player, hurtRight, hurtLeft);
 }
 
 void PlayerStateDefeatedFall(PlayerRecord* player)
@@ -295,13 +217,14 @@ void PlayerStateDefeatedFall(PlayerRecord* player)
             (header->contacts[1] && moveStartGroundSpeed > 0.0f))
             header->groundSpeed = -moveStartGroundSpeed / bounceDamping;
         // The fall's speed bounces back off the surface.
-        const i32 t = SurfaceByte(header);
+        const i32 t = PlayerSurfaceByte(header);
         const f32 bounce = moveStartVy * 0.5f / 256.0f;
-        header->vx += Cos(t - 64) * bounce;
-        header->vy += Sin(t - 64) * bounce;
+        header->vx += PlayerCos(t - 64) * bounce;
+        header->vy += PlayerSin(t - 64) * bounce;
         player->spin = header->groundSpeed;
         if (header->vy >= -1.0f) {
-            TumbleOnGround(player, controls.heldMask);
+            // The slope and the brakes of running, without running: a held direction only brakes.
+            PlayerGroundRun(player, controls.heldMask, PlayerSlopeForce(player, 0.2f), 0.0f);
         } else {
             header->groundContact = 0;
             player->spin *= 4.0f;
@@ -309,7 +232,7 @@ void PlayerStateDefeatedFall(PlayerRecord* player)
     }
 
     header->tiltAngle += player->spin;
-    ShowBody(player, tumbleRight, tumbleLeft);
+    ShowPlayerBody(player, tumbleRight, tumbleLeft);
 
     // The wait runs once the body rests; start skips to the last stretch, which always runs.
     const u8 before = player->deathTimer;

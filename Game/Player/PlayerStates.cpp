@@ -13,71 +13,35 @@
 #include "Engine/Common/Sound.h"
 #include "Engine/Platform/Controls.h"
 #include "Game/Player/Player.h"
+#include "Game/Player/PlayerMotion.h"
 #include "Game/Stages/StageSettings.h"
 
-namespace {
-
-// Body animations (right, left) and the ground attack overlays.
-constexpr u16 standRight = 4, standLeft = 5;
-constexpr u16 ropeSpinRight = 8, ropeSpinLeft = 9;
-constexpr u16 walkRight = 12, walkLeft = 15;
-constexpr u16 slideRight = 41, slideLeft = 42;
-constexpr u16 airAttackRight = 44, airAttackLeft = 46;
-constexpr u16 riseRight = 49, riseLeft = 52;
-constexpr u16 fallRight = 55, fallLeft = 58;
-constexpr u16 hangRight = 59, hangLeft = 60;
-constexpr u16 swingRight = 30, swingLeft = 34;
-constexpr u16 secondSwingRight = 32, secondSwingLeft = 36;
-
-constexpr f32 airMaxRun = 2.65625f;
-constexpr f32 jumpCutSpeed = -0.9375f;
-constexpr f32 landSoundSpeed = 1.5f;
-constexpr f32 steepLandingLimit = 15.75f;
-constexpr f32 landingDrag = 1.5f;
-constexpr f32 letGoSpeed = 2.5f;
-constexpr f32 bounceSpeed = -8.0f;
-constexpr f32 tiltStep = 6.0f;
+// ---- Shared with the hit and defeat states ----
 
 // The angle tables take any angle: every index is wrapped to a byte first.
-f32 Sin(i32 angle)
+f32 PlayerSin(i32 angle)
 {
     return (f32)sinTable[angle & 255];
 }
-f32 Cos(i32 angle)
+f32 PlayerCos(i32 angle)
 {
     return (f32)cosTable[angle & 255];
 }
 
 // The header's surface angle truncated to a byte.
-i32 SurfaceByte(const ObjectHeader* header)
+i32 PlayerSurfaceByte(const ObjectHeader* header)
 {
     return (i32)header->angle & 255;
 }
 
-u16 Facing(const PlayerRecord* player, u16 right, u16 left)
+void ShowPlayerBody(PlayerRecord* player, u16 right, u16 left)
 {
-    return player->facing ? left : right;
-}
-
-void ShowBody(PlayerRecord* player, u16 right, u16 left)
-{
-    SetAnim(&player->anim, &playerAnimSet, Facing(player, right, left), 0, 0);
-}
-
-void EndOverlay(PlayerRecord* player)
-{
-    player->overlay.animIndex = 0;
-    player->overlay.finished = 1;
-}
-
-bool ShowsBody(const PlayerRecord* player, u16 animation)
-{
-    return player->anim.animIndex == animation;
+    SetAnim(&player->anim, &playerAnimSet, player->facing ? left : right, 0, 0);
 }
 
 // Moves the body for the tick; false when a touch callback changed the state meanwhile, and the
 // state must return at once.
-bool MoveStep(PlayerRecord* player)
+bool PlayerMoveStep(PlayerRecord* player)
 {
     const PlayerState before = player->state;
     ActorBlock& actor = player->actor;
@@ -93,6 +57,110 @@ bool MoveStep(PlayerRecord* player)
     else
         MoveOnPlane(player, actor.anim);
     return player->state == before;
+}
+
+// The slope's pull on the ground speed, and the running limit it sets on the base plane.
+f32 PlayerSlopeForce(PlayerRecord* player, f32 scale)
+{
+    ObjectHeader* header = player->header;
+    const f32 sine = PlayerSin(PlayerSurfaceByte(header));
+    const f32 s = sine * scale / 256.0f;
+    if (header->plane == player->basePlane) {
+        if (header->groundSpeed >= 0.0f) {
+            player->maxRun = playerRunLimit + sine * 3.5f / 256.0f;
+            if (header->groundSpeed < player->maxRun)
+                header->groundSpeed += s;
+        } else {
+            player->maxRun = playerRunLimit - sine * 3.5f / 256.0f;
+            if (header->groundSpeed > -player->maxRun)
+                header->groundSpeed += s;
+        }
+    } else {
+        header->groundSpeed += s;
+    }
+    return s;
+}
+
+// Running and braking on the ground: a held direction brakes a speed past the running limit and
+// adds gain below it (turning the player that way when there is a gain); with neither held the
+// speed falls toward 0 by friction, less where the slope pushes along the motion.
+void PlayerGroundRun(PlayerRecord* player, u32 held, f32 s, f32 gain)
+{
+    ObjectHeader* header = player->header;
+    f32 speed = header->groundSpeed;
+    const f32 maxRun = player->maxRun;
+    if (held & ButtonLeft) {
+        if (speed < -maxRun) {
+            speed += player->friction * 0.5f;
+            if (speed > -maxRun)
+                speed = -maxRun;
+        }
+        if (speed > -maxRun)
+            speed -= gain;
+        if (gain != 0.0f)
+            player->facing = 1;
+    }
+    if (held & ButtonRight) {
+        if (speed > maxRun) {
+            speed -= player->friction * 0.5f;
+            if (speed < maxRun)
+                speed = maxRun;
+        }
+        if (speed < maxRun)
+            speed += gain;
+        if (gain != 0.0f)
+            player->facing = 0;
+    }
+    if (!(held & (ButtonLeft | ButtonRight)) && speed != 0.0f) {
+        f32 friction = player->friction;
+        // Less grip where the slope pushes along the motion.
+        if ((speed > 0.0f && s >= 0.1f) || (speed < 0.0f && s <= -0.1f))
+            friction /= 1.5f;
+        if (speed > 0.0f)
+            speed = speed > friction ? speed - friction : 0.0f;
+        else
+            speed = speed < -friction ? speed + friction : 0.0f;
+    }
+    header->groundSpeed = speed;
+}
+
+namespace {
+
+// Body animations (right, left) and the ground attack overlays.
+constexpr u16 standRight = 4, standLeft = 5;
+constexpr u16 ropeSpinRight = 8, ropeSpinLeft = 9;
+constexpr u16 walkRight = 12, walkLeft = 15;
+constexpr u16 slideRight = 41, slideLeft = 42;
+constexpr u16 airAttackRight = 44, airAttackLeft = 46;
+constexpr u16 riseRight = 49, riseLeft = 52;
+constexpr u16 fallRight = 55, fallLeft = 58;
+constexpr u16 hangRight = 59, hangLeft = 60;
+constexpr u16 swingRight = 30, swingLeft = 34;
+constexpr u16 secondSwingRight = 32, secondSwingLeft = 36;
+
+constexpr f32 airMaxRun = playerRunLimit;
+constexpr f32 jumpCutSpeed = -0.9375f;
+constexpr f32 landSoundSpeed = 1.5f;
+constexpr f32 steepLandingLimit = 15.75f;
+constexpr f32 landingDrag = 1.5f;
+constexpr f32 letGoSpeed = 2.5f;
+constexpr f32 bounceSpeed = -8.0f;
+constexpr f32 tiltStep = 6.0f;
+
+u16 Facing(const PlayerRecord* player, u16 right, u16 left)
+{
+    return player->facing ? left : right;
+}
+
+void EndOverlay(PlayerRecord* player)
+{
+    player->overlay.animIndex = 0;
+    player->overlay.finished = 1;
+}
+
+bool ShowsBody(const PlayerRecord* player, u16 animation)
+{
+    return player->anim.animIndex == animation;
 }
 
 // The collision flags under the feet: at both inner foot columns and the middle of the box's
@@ -172,7 +240,7 @@ void Land(PlayerRecord* player)
     if (header->collisionLayer == collisionLayerTable[1])
         header->collisionLayer = player->savedLayer;
 
-    const i32 t = SurfaceByte(header);
+    const i32 t = PlayerSurfaceByte(header);
     const i32 fall = (VectorToAngle(moveStartVx, moveStartVy) - 32) & 0xC0;
     bool sloped = false;
     if (fall == 0) {
@@ -197,8 +265,8 @@ void Land(PlayerRecord* player)
     header->groundSpeed /= landingDrag;
     header->plane = (u8)(((288 - t) >> 6) & 3);
     header->tiltAngle = header->angle;
-    header->vx = Cos(t) * header->groundSpeed / 256.0f;
-    header->vy = Sin(t) * header->groundSpeed / 256.0f;
+    header->vx = PlayerCos(t) * header->groundSpeed / 256.0f;
+    header->vy = PlayerSin(t) * header->groundSpeed / 256.0f;
     header->lastGroundContact = header->groundContact;
 }
 
@@ -206,9 +274,9 @@ void Land(PlayerRecord* player)
 void Jump(PlayerRecord* player)
 {
     ObjectHeader* header = player->header;
-    const i32 t = SurfaceByte(header);
-    header->vx += Cos(t - 64) * player->jumpSpeed / 256.0f;
-    header->vy += Sin(t - 64) * player->jumpSpeed / 256.0f;
+    const i32 t = PlayerSurfaceByte(header);
+    header->vx += PlayerCos(t - 64) * player->jumpSpeed / 256.0f;
+    header->vy += PlayerSin(t - 64) * player->jumpSpeed / 256.0f;
     header->groundContact = 0;
     player->jumping = 1;
     player->jumpHeld = 1;
@@ -217,28 +285,6 @@ void Jump(PlayerRecord* player)
         player->attackState = 0;
         EndOverlay(player);
     }
-}
-
-// The slope's pull on the ground speed, and the running limit it sets on the base plane.
-f32 SlopeForce(PlayerRecord* player, f32 scale)
-{
-    ObjectHeader* header = player->header;
-    const f32 sine = Sin(SurfaceByte(header));
-    const f32 s = sine * scale / 256.0f;
-    if (header->plane == player->basePlane) {
-        if (header->groundSpeed >= 0.0f) {
-            player->maxRun = airMaxRun + sine * 3.5f / 256.0f;
-            if (header->groundSpeed < player->maxRun)
-                header->groundSpeed += s;
-        } else {
-            player->maxRun = airMaxRun - sine * 3.5f / 256.0f;
-            if (header->groundSpeed > -player->maxRun)
-                header->groundSpeed += s;
-        }
-    } else {
-        header->groundSpeed += s;
-    }
-    return s;
 }
 
 // Too slow on a wall or ceiling: the player lets go and falls.
@@ -277,7 +323,7 @@ bool Actions(PlayerRecord* player, u32 pressed)
 {
     ObjectHeader* header = player->header;
     const bool inAir = !header->groundContact;
-    const i32 t = SurfaceByte(header);
+    const i32 t = PlayerSurfaceByte(header);
     if (!inAir && t > 32 && t < 224)
         return false;
 
@@ -327,13 +373,13 @@ void AirAnimation(PlayerRecord* player)
 
     const u32 whipState = PlayerWhipState(player);
     if (player->attackState)
-        ShowBody(player, airAttackRight, airAttackLeft);
+        ShowPlayerBody(player, airAttackRight, airAttackLeft);
     else if ((whipState >= 4 && player->swingRelease) || whipState == 5)
-        ShowBody(player, ropeSpinRight, ropeSpinLeft);
+        ShowPlayerBody(player, ropeSpinRight, ropeSpinLeft);
     else if (header->vy >= 0.0f)
-        ShowBody(player, fallRight, fallLeft);
+        ShowPlayerBody(player, fallRight, fallLeft);
     else
-        ShowBody(player, riseRight, riseLeft);
+        ShowPlayerBody(player, riseRight, riseLeft);
 
     const u16 shown = player->anim.animIndex;
     const bool risingOrFalling = shown == riseRight || shown == riseLeft || shown == fallRight || shown == fallLeft;
@@ -347,7 +393,7 @@ void AirAnimation(PlayerRecord* player)
 
 void PlayerStateNormal(PlayerRecord* player)
 {
-    if (!MoveStep(player))
+    if (!PlayerMoveStep(player))
         return;
     ObjectHeader* header = player->header;
     const PlayerControls& controls = playerControls[player->player & (playerCount - 1)];
@@ -380,40 +426,8 @@ void PlayerStateNormal(PlayerRecord* player)
         if (pressed & ButtonJump)
             Jump(player);
 
-        const f32 s = SlopeForce(player, 0.2f);
-        f32 speed = header->groundSpeed;
-        const f32 maxRun = player->maxRun;
-        if (held & ButtonLeft) {
-            if (speed < -maxRun) {
-                speed += player->friction * 0.5f;
-                if (speed > -maxRun)
-                    speed = -maxRun;
-            }
-            if (speed > -maxRun)
-                speed -= player->accel;
-            player->facing = 1;
-        }
-        if (held & ButtonRight) {
-            if (speed > maxRun) {
-                speed -= player->friction * 0.5f;
-                if (speed < maxRun)
-                    speed = maxRun;
-            }
-            if (speed < maxRun)
-                speed += player->accel;
-            player->facing = 0;
-        }
-        if (!(held & (ButtonLeft | ButtonRight)) && speed != 0.0f) {
-            f32 friction = player->friction;
-            // Less grip where the slope pushes along the motion.
-            if ((speed > 0.0f && s >= 0.1f) || (speed < 0.0f && s <= -0.1f))
-                friction /= 1.5f;
-            if (speed > 0.0f)
-                speed = speed > friction ? speed - friction : 0.0f;
-            else
-                speed = speed < -friction ? speed + friction : 0.0f;
-        }
-        header->groundSpeed = speed;
+        const f32 s = PlayerSlopeForce(player, 0.2f);
+        PlayerGroundRun(player, held, s, player->accel);
         LetGoOfWalls(player);
     }
 
@@ -425,11 +439,11 @@ void PlayerStateNormal(PlayerRecord* player)
         header->tiltAngle = header->angle;
         if (header->groundSpeed == 0.0f) {
             // Standing holds the first frame.
-            ShowBody(player, standRight, standLeft);
+            ShowPlayerBody(player, standRight, standLeft);
             player->anim.frameIndex = 0;
             player->anim.speed = 0;
         } else {
-            ShowBody(player, walkRight, walkLeft);
+            ShowPlayerBody(player, walkRight, walkLeft);
         }
     } else {
         AirAnimation(player);
@@ -448,7 +462,7 @@ void PlayerStateAir(PlayerRecord* player)
         return;
     }
 
-    if (!MoveStep(player))
+    if (!PlayerMoveStep(player))
         return;
     const PlayerControls& controls = playerControls[player->player & (playerCount - 1)];
     const u32 held = controls.heldMask;
@@ -468,7 +482,7 @@ void PlayerStateAir(PlayerRecord* player)
             return;
         }
     } else {
-        const f32 s = SlopeForce(player, 0.25f);
+        const f32 s = PlayerSlopeForce(player, 0.25f);
         f32 speed = header->groundSpeed;
         // No running here: only friction, and only where the slope does not push; full friction
         // when the opposite way is held.
@@ -492,7 +506,7 @@ void PlayerStateAir(PlayerRecord* player)
         --player->invulnerable;
     header->tiltAngle = header->angle;
     if (header->groundContact) {
-        ShowBody(player, slideRight, slideLeft);
+        ShowPlayerBody(player, slideRight, slideLeft);
         player->anim.speed = (u16)(i32)(std::fabs(header->groundSpeed) * 68.0f + 1.0f);
     } else {
         AirAnimation(player);
@@ -532,7 +546,7 @@ void PlayerStateHanging(PlayerRecord* player)
         return;
     }
 
-    if (!MoveStep(player))
+    if (!PlayerMoveStep(player))
         return;
     if (player->state != PlayerStateHanging)
         return;
@@ -542,5 +556,5 @@ void PlayerStateHanging(PlayerRecord* player)
     EndOverlay(player);
     header->groundContact = 0;
     header->lastGroundContact = 0;
-    ShowBody(player, hangRight, hangLeft);
+    ShowPlayerBody(player, hangRight, hangLeft);
 }
