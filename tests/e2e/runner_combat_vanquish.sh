@@ -1,72 +1,40 @@
 #!/usr/bin/env bash
-# The player whips the CandleHead on the "Test" stage until it is vanquished. The player walks up to
-# the candle on the flat top of the first rise, stops within reach of its swing but clear of the hot
-# wax, and swings; each hit knocks the candle a little further right, so the player steps after it
-# and swings again. The key script is grown a step at a time from the trace of the run before (walk
+# The player whips the CandleHead on the "Test" stage until it is vanquished. The player walks right,
+# jumps up onto the one-way floor where the candle stands, stops within reach of its swing but clear
+# of the hot wax, and swings; each hit knocks the candle a little further right (off the floor's end
+# and down to the ground, in time), so the player steps after it and swings again. The key script is grown a step at a time from the trace of the run before (walk
 # until within reach, settle, swing). Checked: every hit takes one hit point (the first swing's
 # damage), the player never gets hurt, and the killing hit is followed by the death's 38 ticks of
 # hit-stop, after which the candle is gone, vanquishedCount is 1 and the live enemies are one fewer;
 # when the data set has bones ("Collect"), bones fly out at that moment.
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
 work_dir=$(mktemp -d)
 trap 'rm -rf "$work_dir"' EXIT
 cd "$work_dir"
 "$BUILD_DIR/tools/datakit" build data >/dev/null
 
-python3 - "$BUILD_DIR/tools/runner" <<'EOF'
-import csv, os, subprocess, sys
+python3 - "$BUILD_DIR/tools/runner" "$here" <<'EOF'
+import os, sys
 
 runner = sys.argv[1]
-TICKS = 1200
-REACH = (18, 42)   # the candle's centre ahead of the player's: clear of the wax, inside the swing
-holds, presses = [], []
+sys.path.insert(0, sys.argv[2])
+from combat_steps import drive, health_drops
 
-def run():
-    with open('keys.txt', 'w') as keys:
-        keys.writelines(f'{a}-{b} 77\n' for a, b in holds)
-        keys.writelines(f'{t} 30 down\n{t + 1} 30 up\n' for t in presses)
-    subprocess.run([runner, 'data', str(TICKS), '--stage', 'Test', '--keys', 'keys.txt', '--trace', 'trace.csv'],
-                   check=True)
-    return list(csv.DictReader(open('trace.csv')))
+TICKS = 1800
+REACH = (18, 42)  # the candle's centre ahead of the player's: clear of the wax, inside the swing
 
-def gap(r):
-    return float(r['enemyX']) - float(r['x'])
-
-def settled(rows, t):
-    r, before = rows[t], rows[t - 1]
-    return (r['state'] == 'normal' and int(r['groundContact']) and float(r['groundSpeed']) == 0.0 and
-            r['enemyX'] != '' and r['enemyX'] == before['enemyX'] and r['enemyY'] == before['enemyY'])
-
-def walk_ticks(distance):
-    # Ticks of right held for the run-up and the slide after it to cover about that distance.
-    k = 1
-    while k < 60 and 0.078 * k * k + (0.15625 * k) ** 2 / 0.28 < distance:
-        k += 1
-    return k
-
-# The candle starts right of the start, on the first rise's flat top.
-rows = run()
-assert rows[0]['enemyX'] != '' and abs(float(rows[0]['enemyX']) - 512) < 1, rows[0]
-cur = 1
-for step in range(60):
+def swing(rows, t, presses):
     if any(int(r['vanquished']) for r in rows):
-        break
-    t = next((t for t in range(cur, TICKS) if settled(rows, t)), None)
-    if t is None:
-        sys.exit(f'FAIL: nothing settled after tick {cur}: {rows[cur]}')
-    d = gap(rows[t])
-    if d < REACH[0]:
-        sys.exit(f'FAIL: the player came too close at tick {t}: gap {d}')
-    if d > REACH[1]:
-        k = walk_ticks(d - (REACH[0] + REACH[1]) / 2)
-        holds.append((t, t + k - 1))
-        cur = t + k + 1
-    else:
-        presses.append(t)
-        cur = t + 24  # past the swing, so the next press starts a new first swing
-    rows = run()
-else:
+        return None
+    presses.append(t)
+    return t + 24  # past the swing, so the next press starts a new first swing
+
+rows, holds, presses = drive(runner, TICKS, REACH, swing,
+                             stop=lambda rows: any(int(r['vanquished']) for r in rows) or health_drops(rows))
+if not any(int(r['vanquished']) for r in rows):
     sys.exit(f'FAIL: the candle still stands after {len(presses)} swings; last row {rows[-1]}')
+assert abs(float(rows[0]['enemyX']) - 1000) < 1, rows[0]
 
 failures = []
 def check(ok, what):

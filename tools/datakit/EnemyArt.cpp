@@ -704,7 +704,9 @@ EnemySet CandleHeadSet()
     set.vep.values = {0.2, 0.1, 0.15, 1.0, 0.2, 0.2, 0.2, 2.0, 8.0, 4.0, 1.0, 0.21875, 0.21875, 2.0, 2.0};
     set.vep.hp = 4;
     set.vep.flags = {1, 1, 0, 0, 0};
-    set.vep.anims = {0, 0, -1, -1, -1, -1, -1, -1, -1, -1}; // its Update shows 0 or 1 by the blink
+    // No choices for the library: its Update shows 0 or 1 by the blink, and a library choice on top
+    // would switch the animation (and so the attack) every tick.
+    set.vep.anims = {0, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     set.vep.rows = {hurtRow, contactRow, VepRow{0x4, 2, 10, 3.0, 1.0, 208}};
     return set;
 }
@@ -831,7 +833,7 @@ bool WriteEnemyData(const std::string& dir)
     for (const EnemySet& set : {BasicEnemySet(), ByuSet(), CandleHeadSet(), OrbSet(), ProjectileSet()})
         if (!WriteEnemySet(dir, set))
             return false;
-    // Test: one on the flat top of the first rise (ground 636), past the start's run and jump.
+    // Test: one on the one-way floor over the ground (its top at 676), clear of a run underneath.
     // Village 1: along the walk right, on the flats between the hills (grounds 716, 636, 572).
     return WriteCandleHeadPlacements(dir, "Test", {{testCandleHeadX, testCandleHeadY + candleHeadFeet + 4.0}}) &&
            WriteCandleHeadPlacements(dir, "Village", {{300, 716}, {1300, 716}, {1616, 636}, {2784, 572}, {3400, 716}});

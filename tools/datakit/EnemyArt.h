@@ -10,9 +10,10 @@
 namespace datakit {
 
 // Where the placed CandleHeads stand (their position, the feet 16 pixels below it): on the Test
-// stage on the flat top of the first rise, past the start's run; in Village 1 along the walk right.
+// stage on the one-way floor over the flat before the pit, so that a run along the ground passes
+// under it and a player meets it by jumping up there; in Village 1 along the walk right.
 constexpr f32 candleHeadFeet = 16.0f;
-constexpr f32 testCandleHeadX = 512.0f, testCandleHeadY = 616.0f;
+constexpr f32 testCandleHeadX = 1000.0f, testCandleHeadY = 656.0f;
 
 // Writes the files under dir/Data/. False (after printing why) on a write failure.
 bool WriteEnemyData(const std::string& dir);
