@@ -9,8 +9,9 @@
 // inclusive (a key held over two ranges that meet stays down: leave a tick between them for a
 // second press). Lines are applied in tick order. --checksums writes one line a tick: the tick
 // number and an FNV-1a hash of the frame. --png writes the frame of a tick as a PNG. --trace writes
-// a CSV with a header line and one row a tick of player 1: state (normal, air, hanging, none for no
-// state function, other, or absent while no player is spawned), position, speeds, plane, surface
+// a CSV with a header line and one row a tick of player 1: state (normal, air, hanging, hurt,
+// defeated, defeatedFall, none for no state function, other, or absent while no player is
+// spawned), position, speeds, plane, surface
 // angle, the four contacts and the ground contact, health, and the current stage's name; then the
 // fight: invulnerable count, lives, vanquished enemies, live enemies and bones, and the nearest
 // enemy's position and hit points. --lives gives the players N lives at the start instead of 3.

@@ -141,6 +141,12 @@ const char* StateName(const PlayerRecord* player)
         return "air";
     if (player->state == PlayerStateHanging)
         return "hanging";
+    if (player->state == PlayerStateHurt)
+        return "hurt";
+    if (player->state == PlayerStateDefeated)
+        return "defeated";
+    if (player->state == PlayerStateDefeatedFall)
+        return "defeatedFall";
     return "other";
 }
 
