@@ -2,6 +2,7 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/DevMenu.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Platform/Headless/Headless.h"
@@ -39,6 +40,8 @@ protected:
     void TearDown() override
     {
         gameRunning = 0;
+        // As the shell does before it shuts down: the menu font the game thread's set-up loaded.
+        FreeBitmapFont(&menuFont);
         ShutdownPlatform();
         currentStage = previousStage = pendingStage = nullptr;
     }
