@@ -15,10 +15,11 @@ u16 devMenuPage;
 i16 devMenuCursor;
 u8 devMenuGroup;
 u8 devMenuLastRow;
+void (*devMenuEditorToggle)();
 
 namespace {
 
-enum : int { KeyBackspace = 0x0E, KeyEnter = 0x1C, KeyUp = 0x48, KeyDown = 0x50 };
+enum : int { KeyBackspace = 0x0E, KeyEnter = 0x1C, KeyF = 0x21, KeyUp = 0x48, KeyDown = 0x50 };
 
 constexpr u8 paletteText = 1, paletteCursor = 2;
 
@@ -163,6 +164,8 @@ void RunDevMenu()
 {
     if (!devMenuVisible)
         return;
+    if (devMenuEditorToggle && Pressed(KeyF))
+        devMenuEditorToggle();
     DrawFontString("Palvic Engine Dev Menu", &devFont, 8.0f, 2.0f, alignLeft, paletteText, 0);
     DrawFontString("----------------------", &devFont, 6.0f, 10.0f, alignLeft, paletteText, 0);
     switch (devMenuPage) {

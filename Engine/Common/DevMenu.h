@@ -23,6 +23,9 @@ extern i16 devMenuCursor;
 extern u8 devMenuGroup;
 extern u8 devMenuLastRow;
 
+// Called when F is pressed while the dev menu shows; the game puts its placement-mode switch here.
+extern void (*devMenuEditorToggle)();
+
 // Loads the dev font once at game-thread set-up; the shell frees it at shutdown. Without the file
 // the font stays not ready and the menu works blind.
 void LoadDevFont();

@@ -9,6 +9,7 @@
 #include "Engine/Collision/AngleTables.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/DevMenu.h"
 #include "Engine/Common/Layout.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Sound.h"
@@ -113,6 +114,7 @@ void PlayerLoad(const char* placementPath)
                        PlayerUnload);
     if (Player.loadCount < 2)
         SetObjectTypeName(&Player, "Player");
+    devMenuEditorToggle = TogglePlayerEditor;
 
     // A stage entered anew forgets the checkpoints of the last one; a restart keeps them. This comes
     // before the placed players spawn, since their Init reads the checkpoint.
@@ -136,6 +138,8 @@ void PlayerUnload()
     FreeSound(healthSound);
     FreeSound(lifeSound);
     FreeObjectType(&Player);
+    if (Player.loadCount == 0)
+        devMenuEditorToggle = nullptr;
 }
 
 // ---- Init and Reset ----

@@ -125,3 +125,9 @@ void PlayerTakeHit(PlayerRecord* player, ObjectHeader* attacker);
 void PlayerStateHurt(PlayerRecord* player);
 void PlayerStateDefeated(PlayerRecord* player);
 void PlayerStateDefeatedFall(PlayerRecord* player);
+
+// Placement mode: free flight without collision, placing objects of placeableTypes. SetPlayerEditing
+// turns it on or off (on leaving, the player falls); TogglePlayerEditor does so for player 1.
+void PlayerStateEditor(PlayerRecord* player);
+void SetPlayerEditing(PlayerRecord* player, u8 editing);
+void TogglePlayerEditor();

@@ -87,9 +87,9 @@ void WriteStageLayers(const StageLayers& layers)
         collisionLayerTable[i] = layers.collisionLayerTable[i];
     stageCollisionLayer = layers.collisionLayer;
     playerStageSetting = layers.playerStageSetting;
-    if (layers.writesBreakWallLayers)
-        for (int i = 0; i < 4; ++i)
-            breakWallLayers[i] = layers.breakWallLayers[i];
+    // A stage that names no break layers must not shatter in the last stage's layer numbers.
+    for (int i = 0; i < 4; ++i)
+        breakWallLayers[i] = layers.writesBreakWallLayers ? layers.breakWallLayers[i] : 255;
 }
 
 // Visible flags of layers first..last; a layout with fewer layers keeps what it has.

@@ -5,7 +5,8 @@
 u32 stageCollisionLayer;
 u8 collisionLayerTable[4];
 u8 playerStageSetting;
-u8 breakWallLayers[4];
+// No layers until a stage names them: walls do not shatter.
+u8 breakWallLayers[4] = {255, 255, 255, 255};
 TileStrikeHandler tileStrikeHandler;
 
 void PutOnStageCollisionLayer(ObjectHeader* header)
