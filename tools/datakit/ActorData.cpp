@@ -1,11 +1,10 @@
 #include "tools/datakit/ActorData.h"
 
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
-#include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 #include "tools/datakit/Wav.h"
 
@@ -14,14 +13,6 @@ namespace datakit {
 namespace {
 
 constexpr u32 soundRate = 22050;
-
-bool Write(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
-{
-    if (WriteFile(dir + "/" + path, bytes))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
-    return false;
-}
 
 // 72 colours: a grey ramp, then the outline colours 64-69 of the box kinds.
 std::vector<Rgb> HazardColours()
@@ -78,12 +69,7 @@ void MakeHazardSprites(std::vector<std::pair<std::string, std::vector<u8>>>* fil
 // 8-bit unsigned samples from a signal in -1..1.
 std::vector<i16> ToUnsigned8(const std::vector<double>& signal)
 {
-    std::vector<i16> samples(signal.size());
-    for (size_t i = 0; i < signal.size(); ++i) {
-        const double v = signal[i] < -1.0 ? -1.0 : (signal[i] > 1.0 ? 1.0 : signal[i]);
-        samples[i] = (i16)std::lround(128.0 + v * 127.0);
-    }
-    return samples;
+    return Synth8(signal.size(), 127.0, [&](size_t i) { return signal[i]; });
 }
 
 // A fixed noise source, so every build of the data set is the same.
@@ -154,7 +140,7 @@ bool WriteHazardData(const std::string& dir)
     files.push_back({"Data/SFX/Global/EnemyDie.wav", MakeWav(ToUnsigned8(DieSignal()), soundRate, 8, 1)});
     files.push_back({"Data/SFX/Global/EnemyExplode.wav", MakeWav(ToUnsigned8(ExplodeSignal()), soundRate, 8, 1)});
     for (const auto& [path, bytes] : files)
-        if (!Write(dir, path, bytes))
+        if (!PutFile(dir, path, bytes))
             return false;
     return true;
 }

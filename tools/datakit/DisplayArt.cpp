@@ -1,24 +1,10 @@
 #include "tools/datakit/DisplayArt.h"
 
-#include <cstdio>
-
-#include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 
 namespace datakit {
-
-namespace {
-
-bool Put(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
-{
-    if (WriteFile(dir + "/" + path, bytes))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
-    return false;
-}
-
-} // namespace
 
 bool WriteFadeData(const std::string& dir)
 {
@@ -42,7 +28,7 @@ bool WriteFadeData(const std::string& dir)
     manifest.animations = {animation};
 
     const std::string folder = "Data/Sprites/Display/Fade/";
-    return Put(dir, folder + "Fade.tga", MakeTga(sheet)) && Put(dir, folder + "Fade.man", MakeManifest(manifest));
+    return PutFile(dir, folder + "Fade.tga", MakeTga(sheet)) && PutFile(dir, folder + "Fade.man", MakeManifest(manifest));
 }
 
 } // namespace datakit

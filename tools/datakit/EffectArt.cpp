@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 #include <vector>
 
-#include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 
 namespace datakit {
@@ -78,8 +77,6 @@ std::vector<Rgb> EffectColours()
     return c;
 }
 
-constexpr double pi = 3.14159265358979323846;
-
 // A square cell painted about its centre, the object's position.
 struct Cell {
     int size;
@@ -145,24 +142,7 @@ struct Cell {
         }
     }
     // A dark rim round everything painted, so the shape reads on any background.
-    void Outline(u8 colour)
-    {
-        const std::vector<u8> before = pixels;
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x) {
-                if (before[(size_t)y * size + x] != Clear)
-                    continue;
-                const int near[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-                for (const auto& n : near) {
-                    const int nx = x + n[0], ny = y + n[1];
-                    if (nx >= 0 && nx < size && ny >= 0 && ny < size && before[(size_t)ny * size + nx] != Clear &&
-                        before[(size_t)ny * size + nx] != colour) {
-                        pixels[(size_t)y * size + x] = colour;
-                        break;
-                    }
-                }
-            }
-    }
+    void Outline(u8 colour) { OutlineShapes(pixels, size, size, colour); }
     // Knocks out a fixed scatter of the painted pixels (smoke thinning out): fraction 0-1.
     void Thin(double fraction, u32 seed)
     {
@@ -423,14 +403,6 @@ void PaintHusk(Cell& c, int f, int)
     c.Outline(Ink);
 }
 
-bool Put(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
-{
-    if (WriteFile(dir + "/" + path, bytes))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
-    return false;
-}
-
 // One animation a row of the sheet, one frame a cell, every frame centred on the position.
 bool WriteEffectSet(const std::string& dir, const std::string& folder, const std::string& name, int cell,
                     const std::vector<AnimDef>& animations)
@@ -470,8 +442,8 @@ bool WriteEffectSet(const std::string& dir, const std::string& folder, const std
         }
         manifest.animations.push_back(animation);
     }
-    return Put(dir, folder + name + ".tga", MakeTga(sheet)) &&
-           Put(dir, folder + name + ".man", MakeManifest(manifest));
+    return PutFile(dir, folder + name + ".tga", MakeTga(sheet)) &&
+           PutFile(dir, folder + name + ".man", MakeManifest(manifest));
 }
 
 } // namespace

@@ -6,17 +6,15 @@
 #include <functional>
 #include <vector>
 
-#include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/PlacementWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 #include "tools/datakit/VepWriter.h"
 
 namespace datakit {
 
 namespace {
-
-constexpr double pi = 3.14159265358979323846;
 
 // Palette entries shared by every set: 0 clear, 1 the dark rim; 2-31 are each set's own colours;
 // 64-69 the debug outline colours the other sets keep there too.
@@ -26,22 +24,8 @@ std::vector<Rgb> BasePalette()
 {
     std::vector<Rgb> colours(paletteSize, Rgb{0, 0, 0});
     colours[Ink] = {22, 16, 30};
-    colours[64] = {160, 160, 160};
-    colours[65] = {0, 255, 0};
-    colours[66] = {255, 40, 40};
-    colours[67] = {255, 255, 0};
-    colours[69] = {255, 0, 255};
+    SetDebugBoxColours(colours);
     return colours;
-}
-
-struct Pt {
-    double x, y;
-};
-
-Pt Along(Pt from, double angle, double length) // angle in 256ths of a turn, 64 = down
-{
-    const double a = angle * 2.0 * pi / 256.0;
-    return {from.x + std::cos(a) * length, from.y + std::sin(a) * length};
 }
 
 // A frame is painted on a cell around the object's position and cropped to what it covers.
@@ -118,26 +102,7 @@ struct Canvas {
         }, colour);
     }
     // A dark rim around every painted shape, so the figure reads on any background.
-    void Outline()
-    {
-        const std::vector<u8> before = pixels;
-        for (int row = 0; row < cellHeight; ++row)
-            for (int column = 0; column < cellWidth; ++column) {
-                if (before[(size_t)row * cellWidth + column] != Clear)
-                    continue;
-                const int near[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-                for (const auto& n : near) {
-                    const int c = column + n[0], r = row + n[1];
-                    if (c < 0 || c >= cellWidth || r < 0 || r >= cellHeight)
-                        continue;
-                    const u8 v = before[(size_t)r * cellWidth + c];
-                    if (v != Clear && v != Ink) {
-                        pixels[(size_t)row * cellWidth + column] = Ink;
-                        break;
-                    }
-                }
-            }
-    }
+    void Outline() { OutlineShapes(pixels, cellWidth, cellHeight, Ink); }
 };
 
 // What one frame holds besides its picture: the hit sets it lists (hurt boxes and attacks).
@@ -156,11 +121,6 @@ struct AnimSpec {
     bool outline = true; // glowing pictures (the flame) go without the dark rim
 };
 
-ManBox BoxOf(int left, int right, int top, int bottom)
-{
-    return ManBox{(u8)(right - left), (u8)(bottom - top), (u8)(i8)left, (u8)(i8)top};
-}
-
 // One enemy's set: where it goes, its colours, its body box, hit sets and animations, and its
 // properties (rows in the running order of the hit sets' boxes).
 struct EnemySet {
@@ -173,45 +133,6 @@ struct EnemySet {
     Vep vep;
 };
 
-// A painted frame cropped to its pixels, with its place in the cell.
-struct Cropped {
-    int width = 1, height = 1, offsetX = 0, offsetY = 0;
-    std::vector<u8> pixels = std::vector<u8>(1, Clear);
-};
-
-Cropped Crop(const Canvas& canvas)
-{
-    int left = cellWidth, right = -1, top = cellHeight, bottom = -1;
-    for (int row = 0; row < cellHeight; ++row)
-        for (int column = 0; column < cellWidth; ++column)
-            if (canvas.pixels[(size_t)row * cellWidth + column] != Clear) {
-                left = std::min(left, column);
-                right = std::max(right, column);
-                top = std::min(top, row);
-                bottom = std::max(bottom, row);
-            }
-    Cropped out;
-    if (right < 0)
-        return out; // nothing painted: one clear pixel at the position
-    out.width = right - left + 1;
-    out.height = bottom - top + 1;
-    out.offsetX = left + cellLeft;
-    out.offsetY = top + cellTop;
-    out.pixels.assign((size_t)out.width * out.height, Clear);
-    for (int row = 0; row < out.height; ++row)
-        for (int column = 0; column < out.width; ++column)
-            out.pixels[(size_t)row * out.width + column] = canvas.pixels[(size_t)(row + top) * cellWidth + column + left];
-    return out;
-}
-
-bool Put(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
-{
-    if (WriteFile(dir + "/" + path, bytes))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
-    return false;
-}
-
 // Paints every frame, packs the frames in shelves on one sheet and writes the sheet, the manifest
 // and the properties file.
 bool WriteEnemySet(const std::string& dir, const EnemySet& set)
@@ -221,11 +142,10 @@ bool WriteEnemySet(const std::string& dir, const EnemySet& set)
     manifest.boxes = {set.body};
     manifest.hitSets = set.hitSets;
 
-    constexpr int sheetWidth = 512;
     TgaImage sheet;
-    sheet.width = sheetWidth;
+    sheet.width = 512;
     sheet.colours = set.colours;
-    int shelfX = 0, shelfY = 0, shelfHeight = 0;
+    ShelfPacker packer(sheet);
 
     for (const AnimSpec& spec : set.animations) {
         ManAnimation animation;
@@ -237,43 +157,21 @@ bool WriteEnemySet(const std::string& dir, const EnemySet& set)
             spec.paint(info, f);
             if (spec.outline)
                 info.canvas.Outline();
-            const Cropped crop = Crop(info.canvas);
-            if (shelfX + crop.width > sheetWidth) {
-                shelfX = 0;
-                shelfY += shelfHeight;
-                shelfHeight = 0;
-            }
-            const int height = shelfY + std::max(shelfHeight, crop.height);
-            if ((int)sheet.pixels.size() < height * sheetWidth)
-                sheet.pixels.resize((size_t)height * sheetWidth, Clear);
-            for (int row = 0; row < crop.height; ++row)
-                std::copy_n(&crop.pixels[(size_t)row * crop.width], crop.width,
-                            &sheet.pixels[(size_t)(shelfY + row) * sheetWidth + shelfX]);
-
-            ManFrame frame;
-            frame.srcX = (u16)shelfX;
-            frame.srcY = (u16)shelfY;
-            frame.width = (u8)crop.width;
-            frame.height = (u8)crop.height;
-            frame.offsetX = (i8)crop.offsetX;
-            frame.offsetY = (i8)crop.offsetY;
+            ManFrame frame = packer.Add(Crop(info.canvas.pixels, cellLeft, cellTop, cellWidth, cellHeight));
             frame.duration = (u16)(spec.ticks * 256);
             frame.boxIndex = 0;
             for (u16 hitSet : info.hitSets)
                 frame.hits.push_back({hitSet, 0, 0});
             animation.frames.push_back(frame);
-
-            shelfX += crop.width;
-            shelfHeight = std::max(shelfHeight, crop.height);
         }
         manifest.animations.push_back(animation);
     }
-    sheet.height = (u16)(sheet.pixels.size() / sheetWidth);
+    packer.Finish();
     manifest.sheets = {{set.name + ".tga", true, (u8)paletteSize}};
 
-    return Put(dir, folder + set.name + ".tga", MakeTga(sheet)) &&
-           Put(dir, folder + set.name + ".man", MakeManifest(manifest)) &&
-           Put(dir, folder + set.name + ".vep", MakeVep(set.vep));
+    return PutFile(dir, folder + set.name + ".tga", MakeTga(sheet)) &&
+           PutFile(dir, folder + set.name + ".man", MakeManifest(manifest)) &&
+           PutFile(dir, folder + set.name + ".vep", MakeVep(set.vep));
 }
 
 // A contact attack: a fresh id every frame, but once per animation of the attacker. Without the

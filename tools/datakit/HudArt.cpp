@@ -7,9 +7,9 @@
 
 #include <stb_truetype.h>
 
-#include "tools/datakit/Bytes.h"
 #include "tools/datakit/FontWriter.h"
 #include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 
 namespace datakit {
@@ -19,14 +19,6 @@ namespace datakit {
 const char* const cardWords[8] = {nullptr, "BONE ZONE", "BONUS STAGE", "GRAVEYARD", "ACT 1", "VILLAGE", "ACT 2", "CLEARED"};
 
 namespace {
-
-bool Put(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
-{
-    if (WriteFile(dir + "/" + path, bytes))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
-    return false;
-}
 
 // A picture of palette indices.
 struct Picture {
@@ -322,7 +314,7 @@ bool WriteHud(const std::string& dir)
     manifest.sheets = {{"HUD.tga", true, (u8)colours.size()}};
     manifest.boxes = {ManBox{}};
     const std::string folder = "Data/Sprites/Display/HUD/";
-    return Put(dir, folder + "HUD.tga", MakeTga(packer.Sheet(colours))) && Put(dir, folder + "HUD.man", MakeManifest(manifest));
+    return PutFile(dir, folder + "HUD.tga", MakeTga(packer.Sheet(colours))) && PutFile(dir, folder + "HUD.man", MakeManifest(manifest));
 }
 
 // ---- Title card ---------------------------------------------------------------------------------------
@@ -396,7 +388,7 @@ bool WriteCard(const std::string& dir)
     manifest.sheets = {{"Card.tga", true, (u8)colours.size()}};
     manifest.boxes = {ManBox{}};
     const std::string folder = "Data/Sprites/Display/Card/";
-    return Put(dir, folder + "Card.tga", MakeTga(packer.Sheet(colours))) && Put(dir, folder + "Card.man", MakeManifest(manifest));
+    return PutFile(dir, folder + "Card.tga", MakeTga(packer.Sheet(colours))) && PutFile(dir, folder + "Card.man", MakeManifest(manifest));
 }
 
 // ---- Pause menu -------------------------------------------------------------------------------------
@@ -430,7 +422,7 @@ bool WritePause(const std::string& dir)
     manifest.sheets = {{"Pause.tga", true, (u8)colours.size()}};
     manifest.boxes = {ManBox{}};
     const std::string folder = "Data/Sprites/Display/Pause/";
-    return Put(dir, folder + "Pause.tga", MakeTga(packer.Sheet(colours))) && Put(dir, folder + "Pause.man", MakeManifest(manifest));
+    return PutFile(dir, folder + "Pause.tga", MakeTga(packer.Sheet(colours))) && PutFile(dir, folder + "Pause.man", MakeManifest(manifest));
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/PlacementWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 #include "tools/datakit/Wav.h"
 
@@ -76,7 +77,6 @@ struct Cell {
         if (column >= 0 && column < w && row >= 0 && row < h)
             pixels[(size_t)row * w + column] = colour;
     }
-    u8 At(int column, int row) const { return pixels[(size_t)row * w + column]; }
     void Rect(int x0, int y0, int x1, int y1, u8 colour) // both corners included
     {
         for (int y = y0; y <= y1; ++y)
@@ -100,24 +100,7 @@ struct Cell {
                          y0 + row * scale + scale - 1, colour);
     }
     // A dark rim round everything painted, so the shapes read on any background.
-    void Outline()
-    {
-        const std::vector<u8> before = pixels;
-        for (int row = 0; row < h; ++row)
-            for (int column = 0; column < w; ++column) {
-                if (before[(size_t)row * w + column] != Clear)
-                    continue;
-                const int near[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-                for (const auto& n : near) {
-                    const int c = column + n[0], r = row + n[1];
-                    if (c >= 0 && c < w && r >= 0 && r < h && before[(size_t)r * w + c] != Clear &&
-                        before[(size_t)r * w + c] != Ink) {
-                        pixels[(size_t)row * w + column] = Ink;
-                        break;
-                    }
-                }
-            }
-    }
+    void Outline() { OutlineShapes(pixels, w, h, Ink); }
 };
 
 struct CellFrame {
@@ -138,54 +121,32 @@ bool WriteSet(const std::string& dir, const std::string& folder, const std::stri
 {
     TgaImage sheet;
     sheet.colours = ItemColours();
-    int width = 0, height = 1;
+    int width = 0;
     for (const CellAnimation& a : animations)
-        for (const CellFrame& f : a.frames) {
+        for (const CellFrame& f : a.frames)
             width += f.cell.w;
-            height = std::max(height, f.cell.h);
-        }
-    sheet.width = (u16)width;
-    sheet.height = (u16)height;
-    sheet.pixels.assign((size_t)width * height, Clear);
+    sheet.width = (u16)width; // one shelf
+    ShelfPacker packer(sheet);
 
     Manifest manifest;
     manifest.sheets = {{name + ".tga", true, (u8)paletteSize}};
     manifest.boxes = boxes;
-    int x = 0;
     for (const CellAnimation& a : animations) {
         ManAnimation animation;
         animation.speed = 256;
         animation.playMode = a.playMode;
         animation.loopFrame = a.loopFrame;
         for (const CellFrame& f : a.frames) {
-            for (int row = 0; row < f.cell.h; ++row)
-                for (int column = 0; column < f.cell.w; ++column)
-                    sheet.pixels[(size_t)row * width + x + column] = f.cell.At(column, row);
-            ManFrame frame;
-            frame.srcX = (u16)x;
-            frame.srcY = 0;
-            frame.width = (u8)f.cell.w;
-            frame.height = (u8)f.cell.h;
-            frame.offsetX = (i8)f.cell.left;
-            frame.offsetY = (i8)f.cell.top;
+            ManFrame frame = packer.Add(Cropped{f.cell.w, f.cell.h, f.cell.left, f.cell.top, f.cell.pixels});
             frame.duration = (u16)(f.ticks * 256);
             frame.boxIndex = f.boxIndex;
             animation.frames.push_back(frame);
-            x += f.cell.w;
         }
         manifest.animations.push_back(animation);
     }
-    const std::string base = folder + name;
-    if (WriteFile(dir + "/" + base + ".tga", MakeTga(sheet)) &&
-        WriteFile(dir + "/" + base + ".man", MakeManifest(manifest)))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), base.c_str());
-    return false;
-}
-
-ManBox Box(int left, int right, int top, int bottom)
-{
-    return ManBox{(u8)(right - left), (u8)(bottom - top), (u8)(i8)left, (u8)(i8)top};
+    packer.Finish();
+    return PutFile(dir, folder + name + ".tga", MakeTga(sheet)) &&
+           PutFile(dir, folder + name + ".man", MakeManifest(manifest));
 }
 
 // ---- the bone ----
@@ -215,7 +176,7 @@ bool WriteCollectSet(const std::string& dir)
     CellAnimation spin;
     for (int f = 0; f < 4; ++f)
         spin.frames.push_back({BoneFrame(f), 8, 0});
-    return WriteSet(dir, "Data/Sprites/Global/", "Collect", {Box(boneBoxLeft, boneBoxRight, boneBoxTop, boneBoxBottom)},
+    return WriteSet(dir, "Data/Sprites/Global/", "Collect", {BoxOf(boneBoxLeft, boneBoxRight, boneBoxTop, boneBoxBottom)},
                     {spin});
 }
 
@@ -245,7 +206,7 @@ bool WriteBonusSet(const std::string& dir)
                      {GlyphFrame(glyphOne, PlusGreen), 1, 0},
                      {GlyphFrame(glyphHeart, HeartRed), 1, 0}};
     life.playMode = health.playMode = 1;
-    return WriteSet(dir, "Data/Sprites/Global/Bonus/", "Bonus", {Box(-14, -2, 0, 16)}, {life, health});
+    return WriteSet(dir, "Data/Sprites/Global/Bonus/", "Bonus", {BoxOf(-14, -2, 0, 16)}, {life, health});
 }
 
 // ---- the checkpoint ----
@@ -288,7 +249,7 @@ bool WriteCheckpointSet(const std::string& dir)
     for (int f = 1; f <= 4; ++f)
         lantern.frames.push_back({CheckpointFrame(f), 6, 0});
     return WriteSet(dir, "Data/Sprites/Global/Checkpoint/", "Checkpoint",
-                    {Box(checkpointBoxLeft, checkpointBoxRight, checkpointBoxTop, checkpointBoxBottom)}, {lantern});
+                    {BoxOf(checkpointBoxLeft, checkpointBoxRight, checkpointBoxTop, checkpointBoxBottom)}, {lantern});
 }
 
 // ---- the tutorial sign ----
@@ -327,7 +288,7 @@ bool WriteSignSet(const std::string& dir)
     for (int f = 0; f < 4; ++f)
         bubble.frames.push_back({SignBubble(f), 10, 1});
     return WriteSet(dir, "Data/Sprites/Stages/Graveyard/", "Tutorial",
-                    {Box(-14, 14, -34, 0), Box(signBoxLeft, signBoxRight, signBoxTop, signBoxBottom)}, {board, bubble});
+                    {BoxOf(-14, 14, -34, 0), BoxOf(signBoxLeft, signBoxRight, signBoxTop, signBoxBottom)}, {board, bubble});
 }
 
 // ---- sounds and texts ----
@@ -339,11 +300,11 @@ std::vector<i16> CollectChime()
     std::vector<i16> out;
     for (double f : {1318.5, 1760.0}) {
         const size_t n = (size_t)(0.06 * rate);
-        for (size_t i = 0; i < n; ++i) {
+        const std::vector<i16> blip = Synth8(n, 70.0, [&](size_t i) {
             const double p = (double)i / n;
-            const double wave = std::fmod(f * i / rate, 1.0) < 0.5 ? 1.0 : -1.0;
-            out.push_back((i16)std::lround(128.0 + wave * 70.0 * (1.0 - p)));
-        }
+            return (std::fmod(f * i / rate, 1.0) < 0.5 ? 1.0 : -1.0) * (1.0 - p);
+        });
+        out.insert(out.end(), blip.begin(), blip.end());
     }
     return out;
 }
@@ -539,10 +500,8 @@ bool WriteItemData(const std::string& dir)
 {
     if (!WriteCollectSet(dir) || !WriteBonusSet(dir) || !WriteCheckpointSet(dir) || !WriteSignSet(dir))
         return false;
-    if (!WriteFile(dir + "/Data/SFX/Global/Collect.wav", MakeWav(CollectChime(), 22050, 8, 1))) {
-        fprintf(stderr, "datakit: cannot write %s/Data/SFX/Global/Collect.wav\n", dir.c_str());
+    if (!PutFile(dir, "Data/SFX/Global/Collect.wav", MakeWav(CollectChime(), 22050, 8, 1)))
         return false;
-    }
     return WriteTexts(dir) && WritePlacements(dir);
 }
 

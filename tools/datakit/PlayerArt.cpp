@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 
-#include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 #include "tools/datakit/VepWriter.h"
 #include "tools/datakit/Wav.h"
@@ -55,27 +54,12 @@ std::vector<Rgb> PlayerColours()
     colours[SlashWhite] = {255, 255, 255};
     colours[SlashGold] = {255, 226, 80};
     colours[Dust] = {186, 176, 156};
-    colours[64] = {160, 160, 160};
-    colours[65] = {0, 255, 0};
-    colours[66] = {255, 40, 40};
-    colours[67] = {255, 255, 0};
-    colours[69] = {255, 0, 255};
+    SetDebugBoxColours(colours);
     return colours;
 }
 
 // A frame is painted on a cell around the player's position, then cropped to what it covers.
 constexpr int cellLeft = -48, cellTop = -44, cellWidth = 96, cellHeight = 64;
-constexpr double pi = 3.14159265358979323846;
-
-struct Pt {
-    double x, y;
-};
-
-Pt Along(Pt from, double angle, double length) // angle in 256ths of a turn, 64 = down
-{
-    const double a = angle * 2.0 * pi / 256.0;
-    return {from.x + std::cos(a) * length, from.y + std::sin(a) * length};
-}
 
 // A paint surface in right-facing coordinates: mirror turns the picture to face left, and a
 // rotation turns it about the player's position (256ths of a turn, clockwise on screen).
@@ -135,27 +119,7 @@ struct Canvas {
             Disc(Along({0, 0}, a0 + (a1 - a0) * i / steps, radius), r, colour);
     }
     // A dark rim around every painted shape, so the figure reads on any background.
-    void Outline()
-    {
-        const std::vector<u8> before = pixels;
-        for (int row = 0; row < cellHeight; ++row)
-            for (int column = 0; column < cellWidth; ++column) {
-                if (before[(size_t)row * cellWidth + column] != Clear)
-                    continue;
-                bool edge = false;
-                const int near[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
-                for (const auto& n : near) {
-                    const int c = column + n[0], r = row + n[1];
-                    if (c < 0 || c >= cellWidth || r < 0 || r >= cellHeight)
-                        continue;
-                    const u8 v = before[(size_t)r * cellWidth + c];
-                    if (v != Clear && v != Ink)
-                        edge = true;
-                }
-                if (edge)
-                    pixels[(size_t)row * cellWidth + column] = Ink;
-            }
-    }
+    void Outline() { OutlineShapes(pixels, cellWidth, cellHeight, Ink); }
 };
 
 // The figure's joints, right-facing, relative to the player's position (feet at y = 15).
@@ -471,11 +435,6 @@ enum : u16 {
     AirSwingSet = 3,
 };
 
-ManBox BoxOf(int left, int right, int top, int bottom)
-{
-    return ManBox{(u8)(right - left), (u8)(bottom - top), (u8)(i8)left, (u8)(i8)top};
-}
-
 void Paint(FrameInfo& info, const Figure& f, u8 parts)
 {
     DrawFigure(info.canvas, f, parts);
@@ -608,49 +567,13 @@ std::vector<AnimSpec> PlayerAnimations()
     return a;
 }
 
-// A painted frame cropped to its pixels, with its place in the cell.
-struct Cropped {
-    int width = 1, height = 1, offsetX = 0, offsetY = 0;
-    std::vector<u8> pixels = std::vector<u8>(1, Clear);
-};
-
-Cropped Crop(const Canvas& canvas)
-{
-    int left = cellWidth, right = -1, top = cellHeight, bottom = -1;
-    for (int row = 0; row < cellHeight; ++row)
-        for (int column = 0; column < cellWidth; ++column)
-            if (canvas.pixels[(size_t)row * cellWidth + column] != Clear) {
-                left = std::min(left, column);
-                right = std::max(right, column);
-                top = std::min(top, row);
-                bottom = std::max(bottom, row);
-            }
-    Cropped out;
-    if (right < 0)
-        return out; // nothing painted: one clear pixel at the position
-    out.width = right - left + 1;
-    out.height = bottom - top + 1;
-    out.offsetX = left + cellLeft;
-    out.offsetY = top + cellTop;
-    out.pixels.assign((size_t)out.width * out.height, Clear);
-    for (int row = 0; row < out.height; ++row)
-        for (int column = 0; column < out.width; ++column)
-            out.pixels[(size_t)row * out.width + column] =
-                canvas.pixels[(size_t)(row + top) * cellWidth + column + left];
-    return out;
-}
-
 std::vector<i16> Synth(double seconds, const std::function<double(double t, double p)>& wave)
 {
     constexpr u32 rate = 22050;
-    const size_t count = (size_t)(seconds * rate);
-    std::vector<i16> out(count);
-    for (size_t i = 0; i < count; ++i) {
+    return Synth8((size_t)(seconds * rate), 110.0, [&](size_t i) {
         const double t = (double)i / rate, p = t / seconds;
-        const double v = std::clamp(wave(t, p), -1.0, 1.0);
-        out[i] = (i16)std::lround(128.0 + v * 110.0);
-    }
-    return out;
+        return wave(t, p);
+    });
 }
 
 // A square wave whose pitch glides from f0 to f1, fading out.
@@ -684,14 +607,6 @@ std::vector<i16> Thud()
         const double hiss = ((noise >> 16) & 0xFF) / 127.5 - 1.0;
         return (0.5 * hiss + 0.6 * (std::fmod(phase, 1.0) < 0.5 ? 1 : -1)) * (1.0 - p);
     });
-}
-
-bool Put(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
-{
-    if (WriteFile(dir + "/" + path, bytes))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
-    return false;
 }
 
 Vep PlayerProperties()
@@ -728,11 +643,10 @@ bool WritePlayerData(const std::string& dir)
     };
 
     // Frames are packed in shelves on one sheet.
-    constexpr int sheetWidth = 1024;
     TgaImage sheet;
-    sheet.width = sheetWidth;
+    sheet.width = 1024;
     sheet.colours = PlayerColours();
-    int shelfX = 0, shelfY = 0, shelfHeight = 0;
+    ShelfPacker packer(sheet);
 
     for (const AnimSpec& spec : PlayerAnimations()) {
         ManAnimation animation;
@@ -743,26 +657,7 @@ bool WritePlayerData(const std::string& dir)
             FrameInfo info;
             spec.paint(info, f);
             info.canvas.Outline();
-            const Cropped crop = Crop(info.canvas);
-            if (shelfX + crop.width > sheetWidth) {
-                shelfX = 0;
-                shelfY += shelfHeight;
-                shelfHeight = 0;
-            }
-            const int height = shelfY + std::max(shelfHeight, crop.height);
-            if ((int)sheet.pixels.size() < height * sheetWidth)
-                sheet.pixels.resize((size_t)height * sheetWidth, Clear);
-            for (int row = 0; row < crop.height; ++row)
-                std::copy_n(&crop.pixels[(size_t)row * crop.width], crop.width,
-                            &sheet.pixels[(size_t)(shelfY + row) * sheetWidth + shelfX]);
-
-            ManFrame frame;
-            frame.srcX = (u16)shelfX;
-            frame.srcY = (u16)shelfY;
-            frame.width = (u8)crop.width;
-            frame.height = (u8)crop.height;
-            frame.offsetX = (i8)crop.offsetX;
-            frame.offsetY = (i8)crop.offsetY;
+            ManFrame frame = packer.Add(Crop(info.canvas.pixels, cellLeft, cellTop, cellWidth, cellHeight));
             const u16 ticks = spec.tickList.empty() ? spec.ticks : spec.tickList[(size_t)f];
             frame.duration = (u16)(ticks * 256);
             // Point 0 the whip hand, point 1 the feet; both as drawn (mirrored and turned).
@@ -774,24 +669,21 @@ bool WritePlayerData(const std::string& dir)
             if (info.attackSet)
                 frame.hits.push_back({info.attackSet, 0, 0});
             animation.frames.push_back(frame);
-
-            shelfX += crop.width;
-            shelfHeight = std::max(shelfHeight, crop.height);
         }
         manifest.animations.push_back(animation);
     }
-    sheet.height = (u16)(sheet.pixels.size() / sheetWidth);
+    packer.Finish();
     manifest.sheets = {{"Player.tga", true, (u8)paletteSize}};
 
     const double c4 = 261.63, e4 = 329.63, g4 = 392.0, c5 = 523.25, e5 = 659.25, g5 = 783.99, c6 = 1046.5;
-    return Put(dir, folder + "Player.tga", MakeTga(sheet)) && Put(dir, folder + "Player.man", MakeManifest(manifest)) &&
-           Put(dir, folder + "Player.vep", MakeVep(PlayerProperties())) &&
-           Put(dir, "Data/SFX/Global/Jump.wav", MakeWav(Sweep(0.16, 300, 720, 0.7), 22050, 8, 1)) &&
-           Put(dir, "Data/SFX/Global/Jump2.wav", MakeWav(Sweep(0.16, 420, 980, 0.7), 22050, 8, 1)) &&
-           Put(dir, "Data/SFX/Global/Land.wav", MakeWav(Thud(), 22050, 8, 1)) &&
-           Put(dir, "Data/SFX/Global/Death.wav", MakeWav(Sweep(0.7, 700, 90, 0.8), 22050, 8, 1)) &&
-           Put(dir, "Data/SFX/Global/Health.wav", MakeWav(Arpeggio({c5, e5, g5}, 0.07, 0.6), 22050, 8, 1)) &&
-           Put(dir, "Data/SFX/Global/Life.wav", MakeWav(Arpeggio({c4, e4, g4, c5, g5, c6}, 0.08, 0.6), 22050, 8, 1));
+    return PutFile(dir, folder + "Player.tga", MakeTga(sheet)) && PutFile(dir, folder + "Player.man", MakeManifest(manifest)) &&
+           PutFile(dir, folder + "Player.vep", MakeVep(PlayerProperties())) &&
+           PutFile(dir, "Data/SFX/Global/Jump.wav", MakeWav(Sweep(0.16, 300, 720, 0.7), 22050, 8, 1)) &&
+           PutFile(dir, "Data/SFX/Global/Jump2.wav", MakeWav(Sweep(0.16, 420, 980, 0.7), 22050, 8, 1)) &&
+           PutFile(dir, "Data/SFX/Global/Land.wav", MakeWav(Thud(), 22050, 8, 1)) &&
+           PutFile(dir, "Data/SFX/Global/Death.wav", MakeWav(Sweep(0.7, 700, 90, 0.8), 22050, 8, 1)) &&
+           PutFile(dir, "Data/SFX/Global/Health.wav", MakeWav(Arpeggio({c5, e5, g5}, 0.07, 0.6), 22050, 8, 1)) &&
+           PutFile(dir, "Data/SFX/Global/Life.wav", MakeWav(Arpeggio({c4, e4, g4, c5, g5, c6}, 0.08, 0.6), 22050, 8, 1));
 }
 
 } // namespace datakit

@@ -1,12 +1,10 @@
 #include "tools/datakit/WhipArt.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <functional>
 
-#include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 #include "tools/datakit/VepWriter.h"
 #include "tools/datakit/Wav.h"
@@ -98,21 +96,11 @@ Cell LinkCell(int shape, int sparkle)
     return c;
 }
 
-ManBox BoxOf(int left, int right, int top, int bottom)
-{
-    return ManBox{(u8)(right - left), (u8)(bottom - top), (u8)(i8)left, (u8)(i8)top};
-}
-
 std::vector<i16> Synth(double seconds, const std::function<double(double p)>& wave)
 {
     constexpr u32 rate = 22050;
     const size_t count = (size_t)(seconds * rate);
-    std::vector<i16> out(count);
-    for (size_t i = 0; i < count; ++i) {
-        const double p = (double)i / (double)count;
-        out[i] = (i16)std::lround(128.0 + std::clamp(wave(p), -1.0, 1.0) * 110.0);
-    }
-    return out;
+    return Synth8(count, 110.0, [&](size_t i) { return wave((double)i / (double)count); });
 }
 
 // A square glide from f0 to f1 mixed with noise, fading out: the lash and crack family.
@@ -129,14 +117,6 @@ std::vector<i16> Crack(double seconds, double f0, double f1, double noise)
         const double tone = std::fmod(phase, 1.0) < 0.5 ? 1.0 : -1.0;
         return ((1.0 - noise) * tone + noise * hiss) * 0.7 * (1.0 - p);
     });
-}
-
-bool Put(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
-{
-    if (WriteFile(dir + "/" + path, bytes))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
-    return false;
 }
 
 Vep WhipProperties()
@@ -163,26 +143,20 @@ bool WriteWhipData(const std::string& dir)
             cells.push_back(LinkCell(link, f));
 
     TgaImage sheet;
-    sheet.width = (u16)(cell * cells.size());
-    sheet.height = cell;
+    sheet.width = (u16)(cell * cells.size()); // one row
     sheet.colours = WhipColours();
-    sheet.pixels.assign((size_t)sheet.width * cell, Clear);
-    for (size_t i = 0; i < cells.size(); ++i)
-        for (int y = 0; y < cell; ++y)
-            std::copy_n(&cells[i].pixels[(size_t)y * cell], cell, &sheet.pixels[(size_t)y * sheet.width + i * cell]);
+    ShelfPacker packer(sheet);
+    std::vector<ManFrame> placed;
+    for (const Cell& c : cells)
+        placed.push_back(packer.Add(Cropped{cell, cell, -cell / 2, -cell / 2, c.pixels}));
+    packer.Finish();
 
     Manifest manifest;
     manifest.sheets = {{"Whip.tga", true, (u8)paletteSize}};
     manifest.boxes = {BoxOf(-cell / 2, cell / 2, -cell / 2, cell / 2)};
     manifest.hitSets = {{BoxOf(whipHookBoxLeft, whipHookBoxRight, whipHookBoxTop, whipHookBoxBottom)}};
-    const auto frameAt = [](size_t index, u16 ticks) {
-        ManFrame frame;
-        frame.srcX = (u16)(index * cell);
-        frame.srcY = 0;
-        frame.width = cell;
-        frame.height = cell;
-        frame.offsetX = -cell / 2;
-        frame.offsetY = -cell / 2;
+    const auto frameAt = [&placed](size_t index, u16 ticks) {
+        ManFrame frame = placed[index];
         frame.duration = (u16)(ticks * 256);
         frame.boxIndex = 0;
         return frame;
@@ -205,15 +179,15 @@ bool WriteWhipData(const std::string& dir)
     }
 
     const std::string sounds = "Data/SFX/Global/Whip/";
-    return Put(dir, folder + "Whip.tga", MakeTga(sheet)) && Put(dir, folder + "Whip.man", MakeManifest(manifest)) &&
-           Put(dir, folder + "Whip.vep", MakeVep(WhipProperties())) &&
-           Put(dir, sounds + "Hit.wav", MakeWav(Crack(0.12, 900, 200, 0.6), 22050, 8, 1)) &&
-           Put(dir, sounds + "Hook.wav", MakeWav(Crack(0.08, 1400, 1100, 0.3), 22050, 8, 1)) &&
-           Put(dir, sounds + "Attack.wav", MakeWav(Crack(0.14, 500, 1600, 0.5), 22050, 8, 1)) &&
-           Put(dir, sounds + "Attack2.wav", MakeWav(Crack(0.16, 400, 1900, 0.5), 22050, 8, 1)) &&
-           Put(dir, sounds + "AttackAir.wav", MakeWav(Crack(0.14, 600, 1700, 0.4), 22050, 8, 1)) &&
-           Put(dir, sounds + "Fire.wav", MakeWav(Crack(0.18, 300, 1200, 0.7), 22050, 8, 1)) &&
-           Put(dir, sounds + "Bungee.wav", MakeWav(Crack(0.25, 180, 90, 0.2), 22050, 8, 1));
+    return PutFile(dir, folder + "Whip.tga", MakeTga(sheet)) && PutFile(dir, folder + "Whip.man", MakeManifest(manifest)) &&
+           PutFile(dir, folder + "Whip.vep", MakeVep(WhipProperties())) &&
+           PutFile(dir, sounds + "Hit.wav", MakeWav(Crack(0.12, 900, 200, 0.6), 22050, 8, 1)) &&
+           PutFile(dir, sounds + "Hook.wav", MakeWav(Crack(0.08, 1400, 1100, 0.3), 22050, 8, 1)) &&
+           PutFile(dir, sounds + "Attack.wav", MakeWav(Crack(0.14, 500, 1600, 0.5), 22050, 8, 1)) &&
+           PutFile(dir, sounds + "Attack2.wav", MakeWav(Crack(0.16, 400, 1900, 0.5), 22050, 8, 1)) &&
+           PutFile(dir, sounds + "AttackAir.wav", MakeWav(Crack(0.14, 600, 1700, 0.4), 22050, 8, 1)) &&
+           PutFile(dir, sounds + "Fire.wav", MakeWav(Crack(0.18, 300, 1200, 0.7), 22050, 8, 1)) &&
+           PutFile(dir, sounds + "Bungee.wav", MakeWav(Crack(0.25, 180, 90, 0.2), 22050, 8, 1));
 }
 
 } // namespace datakit
