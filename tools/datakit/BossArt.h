@@ -1,0 +1,20 @@
+// The boss's data: the HaystackKing sprite set (body, overlays, dust, bales and the arena marker)
+// with its boxes and properties under "Data/Sprites/Bosses/HaystackKing/", its eight sounds, the
+// boss music, and the arena placed at the far end of Village 1.
+#pragma once
+#include <string>
+
+#include "Engine/Common/Types.h"
+
+namespace datakit {
+
+// The Village 1 arena: the controller's position, so the body (564, 240 from it) lands on the
+// ground at 716 and the arena's right side is the stage's end wall at 5104.
+constexpr f32 villageArenaX = 4468.0f, villageArenaY = 462.0f;
+// The body's feet lie this far below its position.
+constexpr int kingFeet = 14;
+
+// Writes the files under dir/Data/. False (after printing why) on a write failure.
+bool WriteBossData(const std::string& dir);
+
+} // namespace datakit
