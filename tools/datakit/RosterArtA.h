@@ -1,0 +1,24 @@
+// Grey-box data of Audrey (with its shot) and Draven: sprite sets, properties files and sounds under
+// "Data/Sprites/Enemies/<folder>/" and "Data/SFX/Enemies/<folder>/", and their placement files.
+#pragma once
+#include <string>
+
+#include "Engine/Common/Types.h"
+
+namespace datakit {
+
+// Audrey's position stands this far over its feet; the shot leaves its mouth from point 0.
+constexpr f32 audreyFeet = 14.0f;
+
+// Where they are placed (Audrey by its feet, Draven by its perch): clear of the scripted runs, which
+// all go right from the start. Graveyard and Test: Audrey behind the start; Draven over the first
+// ramp, out of reach of a run that does not jump there, and on Test high over the start.
+constexpr f32 graveyardAudreyX = 120.0f, graveyardAudreyFeetY = 1408.0f;
+constexpr f32 graveyardDravenX = 1100.0f, graveyardDravenY = 1200.0f;
+constexpr f32 testAudreyX = 32.0f, testAudreyFeetY = 716.0f;
+constexpr f32 testDravenX = 160.0f, testDravenY = 560.0f;
+
+// Writes the files under dir/Data/. False (after printing why) on a write failure.
+bool WriteRosterDataA(const std::string& dir);
+
+} // namespace datakit
