@@ -14,6 +14,7 @@
 #include "tools/datakit/PackWriter.h"
 #include "tools/datakit/StageData.h"
 #include "tools/datakit/PlayerArt.h"
+#include "tools/datakit/RosterArtA.h"
 #include "tools/datakit/WhipArt.h"
 #include "tools/datakit/Wav.h"
 
@@ -63,6 +64,10 @@ bool BuildDataSet(const std::string& dir)
 
     // The plain enemies' sprite sets and properties, and the CandleHeads the stages place.
     if (!WriteEnemyData(dir))
+        return false;
+
+    // Audrey with its shot and Draven: art, properties, sounds and where they stand.
+    if (!WriteRosterDataA(dir))
         return false;
 
     // The full-screen fade.
