@@ -412,6 +412,31 @@ TEST_F(WhipTest, ASlopedTileRefusesTheHookAndCallsTheStrikeHandler)
     EXPECT_GE(whip->state, (u32)WhipSwing);
 }
 
+TEST_F(WhipTest, AHookOnATileThatIsTakenAwayLetsGoTheNextTick)
+{
+    // A wall 60 px right of the hand, hooked for swinging.
+    CollisionWorld world = Flat();
+    world.Box(300, 0, 320, 192);
+    LoadWorld(world);
+    SpawnStanding(200.0f, 192.0f);
+    player->grappleStyle = 0;
+    ASSERT_GT(ThrowUntilRelease(0), 0);
+    for (int i = 0; i < 10 && whip->state == WhipIdle; ++i)
+        Tick(0);
+    ASSERT_EQ(whip->state, (u32)WhipSwing);
+    ASSERT_EQ(whip->hookedObject, nullptr);
+    Tick(0);
+    ASSERT_EQ(whip->state, (u32)WhipSwing) << "a held tile keeps the hook";
+
+    // A breakable wall clears its cells in the stage's layers: here the cell the hook holds.
+    TileLayer& layer = currentLayout->layers[worldLayer];
+    const i32 column = (i32)whip->hookPointX >> 4, row = (i32)whip->hookPointY >> 4;
+    layer.map[layer.rowStarts[row] + column] = 0;
+    ASSERT_EQ(GetTilePixel(whip->hookPointX, whip->hookPointY, worldLayer), 0);
+    Tick(0);
+    EXPECT_EQ(whip->state, (u32)WhipRetract);
+}
+
 TEST_F(WhipTest, AStruckActorHeldOnTheHookBreaksTheWhipAfter480Ticks)
 {
     LoadWorld(Flat());
