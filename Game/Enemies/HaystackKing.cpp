@@ -48,7 +48,6 @@ u32 bossMusic;
 
 constexpr EnemyTypeSettings settings{sizeof(HaystackKingRecord), 32, 0, 8, 192, 512};
 constexpr i16 neverCulled = -1;
-constexpr f32 fullGlowHp = 80.0f;
 
 void ResetDrawState()
 {
