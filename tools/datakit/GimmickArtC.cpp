@@ -16,7 +16,6 @@ namespace datakit {
 
 namespace {
 
-constexpr double pi = 3.14159265358979323846;
 constexpr int sheetWidth = 256;
 
 bool Put(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
