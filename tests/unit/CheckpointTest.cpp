@@ -18,90 +18,47 @@
 #include "Game/Stages/StageSettings.h"
 #include "Game/World/Bonus.h"
 #include "Game/World/Checkpoint.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/DataSet.h"
 #include "tools/datakit/ItemArt.h"
 #include "tools/datakit/PlayerArt.h"
 
-extern u8 forceFree;
-
 namespace {
 
 constexpr f32 groundY = 192.0f;
 
-bool Queued(u32 sound)
-{
-    for (u8 i = 0; i < soundQueue.count && i < 16; ++i)
-        if (soundQueue.id[i] == sound)
-            return true;
-    return false;
-}
-
-class CheckpointTest : public HeadlessGame, protected TestFolder {
+class CheckpointTest : public PlayerWorld {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
+    CheckpointTest() : PlayerWorld("palvic-checkpoint-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-checkpoint-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        ASSERT_TRUE(datakit::WritePlayerData("."));
+        PlayerWorld::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(datakit::WriteItemData("."));
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = datakit::collisionWorldLayer;
-        playerLinks = PlayerLinks{};
         bonusStagger = 0;
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
-        soundQueue = SoundQueue{};
-
-        datakit::CollisionWorld world(48, 16);
-        world.Box(0, (i32)groundY, world.Width(), world.Height());
-        ASSERT_TRUE(datakit::WriteCollisionWorld("Data/Stages/Flat", world));
-        currentLayoutSlot = LoadLayout("Data/Stages/Flat/layout1.bin");
-        currentLayout = LayoutInSlot(currentLayoutSlot);
-        cameraLimits[0].rightBound = world.Width();
-        cameraLimits[0].bottomBound = world.Height();
+        LoadWorld(Flat(48, 16, (i32)groundY));
+        if (HasFatalFailure())
+            return;
 
         PlayerLoad(nullptr);
         CheckpointLoad(nullptr);
         BonusLoad(nullptr);
         ASSERT_TRUE(checkpointAnimSet.loaded);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, 100.0f, groundY - 13.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        SpawnPlayerAt(100.0f, groundY - 13.0f);
+        if (HasFatalFailure())
+            return;
         Frame();
     }
 
     void TearDown() override
     {
-        FreeObjectTypeRegistry();
-        FreeLayoutSlotTables();
-        currentLayout = nullptr;
-        currentLayoutSlot = -1;
-        playerLinks = PlayerLinks{};
-        playerAnimSet = AnimSet{};
-        playerProperties = ActorProperties{};
+        PlayerWorld::TearDown();
         checkpointAnimSet = AnimSet{};
         bonusAnimSet = AnimSet{};
         bonusStagger = 0;
-        ResetCameras();
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        stageCollisionLayer = 0;
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{};
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
     }
 
     static CheckpointRecord* SpawnCheckpoint(f32 x)

@@ -17,60 +17,29 @@
 #include "Game/Stages/StageSettings.h"
 #include "Game/World/Bonus.h"
 #include "Game/World/Collect.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/ItemArt.h"
 #include "tools/datakit/PlayerArt.h"
 
-extern u8 forceFree;
-
 namespace {
 
-constexpr u8 worldLayer = datakit::collisionWorldLayer;
 constexpr f32 groundY = 192.0f;
 
-bool Queued(u32 sound)
-{
-    for (u8 i = 0; i < soundQueue.count && i < 16; ++i)
-        if (soundQueue.id[i] == sound)
-            return true;
-    return false;
-}
-
-class CollectTest : public HeadlessGame, protected TestFolder {
+class CollectTest : public PlayerWorld {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
+    CollectTest() : PlayerWorld("palvic-collect-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-collect-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        ASSERT_TRUE(datakit::WritePlayerData("."));
+        PlayerWorld::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(datakit::WriteItemData("."));
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = worldLayer;
-        playerLinks = PlayerLinks{};
         bonusStagger = 0;
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
-        soundQueue = SoundQueue{};
-
-        datakit::CollisionWorld world(48, 16);
-        world.Box(0, (i32)groundY, world.Width(), world.Height());
-        ASSERT_TRUE(datakit::WriteCollisionWorld("Data/Stages/Flat", world));
-        currentLayoutSlot = LoadLayout("Data/Stages/Flat/layout1.bin");
-        currentLayout = LayoutInSlot(currentLayoutSlot);
-        ASSERT_NE(currentLayout, nullptr);
-        CameraLimits& limits = cameraLimits[0];
-        limits.leftBound = limits.leftTarget = 0;
-        limits.rightBound = limits.rightTarget = world.Width();
-        limits.topBound = limits.topTarget = 0;
-        limits.bottomBound = limits.bottomTarget = world.Height();
+        LoadWorld(Flat(48, 16, (i32)groundY));
+        if (HasFatalFailure())
+            return;
 
         // The player's sounds first: sound id 0 is the silent sound in the game.
         PlayerLoad(nullptr);
@@ -82,37 +51,20 @@ protected:
 
     void TearDown() override
     {
-        FreeObjectTypeRegistry();
-        FreeLayoutSlotTables();
-        currentLayout = nullptr;
-        currentLayoutSlot = -1;
-        playerLinks = PlayerLinks{};
-        playerAnimSet = AnimSet{};
-        playerProperties = ActorProperties{};
+        PlayerWorld::TearDown();
         collectAnimSet = AnimSet{};
         bonusAnimSet = AnimSet{};
         collectSound = 0;
         bonusStagger = 0;
         pauseMenuOpen = 0;
-        ResetCameras();
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        stageCollisionLayer = 0;
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
     }
 
     // The player standing on the ground at x.
     void SpawnPlayer(f32 x)
     {
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, x, groundY - 13.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        SpawnPlayerAt(x, groundY - 13.0f);
+        if (HasFatalFailure())
+            return;
         Frame();
         ASSERT_NE(player->header->groundContact, 0u);
     }

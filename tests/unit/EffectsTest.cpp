@@ -21,6 +21,7 @@
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
 #include "tests/unit/HeadlessGame.h"
+#include "tests/unit/PlayerWorld.h"
 #include "tests/unit/TestFolder.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/EffectArt.h"
@@ -506,30 +507,14 @@ protected:
     {
         EffectsTest::SetUp();
         ASSERT_TRUE(WritePlayerData("."));
-        stageCollisionLayer = collisionWorldLayer;
-        collisionLayerTable[1] = 0;
-        playerStageSetting = 0;
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
+        ResetPlayerWorldGlobals();
 
         // A long flat floor whose top is y = 192.
         CollisionWorld world(400, 16);
         world.Box(0, 192, world.Width(), world.Height());
-        ASSERT_TRUE(WriteCollisionWorld("Data/Stages/Flat", world));
-        currentLayoutSlot = LoadLayout("Data/Stages/Flat/layout1.bin");
-        currentLayout = LayoutInSlot(currentLayoutSlot);
-        ASSERT_NE(currentLayout, nullptr);
-        CameraLimits& limits = cameraLimits[0];
-        limits.leftBound = limits.leftTarget = 0;
-        limits.rightBound = limits.rightTarget = world.Width();
-        limits.topBound = limits.topTarget = 0;
-        limits.bottomBound = limits.bottomTarget = world.Height();
+        LoadCollisionWorld("Data/Stages/Flat", world);
+        if (HasFatalFailure())
+            return;
 
         PlayerLoad(nullptr);
         lastSpawnedInstance = nullptr;
@@ -542,21 +527,7 @@ protected:
 
     void TearDown() override
     {
-        FreeObjectTypeRegistry();
-        ClearActorTypeList();
-        FreeLayoutSlotTables();
-        currentLayout = nullptr;
-        currentLayoutSlot = -1;
-        playerAnimSet = AnimSet{};
-        playerProperties = ActorProperties{};
-        ResetCameras();
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        stageCollisionLayer = 0;
-        for (u8& layer : collisionLayerTable)
-            layer = 0;
+        PutPlayerWorldGlobalsBack();
         EffectsTest::TearDown();
     }
 

@@ -19,75 +19,40 @@
 #include "Game/Stages/StageRegistry.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/World/Collect.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/DisplayArt.h"
 #include "tools/datakit/ItemArt.h"
 #include "tools/datakit/PlayerArt.h"
 
-extern u8 forceFree;
-
 namespace {
-
-using datakit::CollisionWorld;
 
 constexpr f32 feet = 16.0f; // the body's feet lie 16 below its position
 constexpr f32 groundY = 192.0f;
 
-bool Queued(u32 sound)
-{
-    for (u8 i = 0; i < soundQueue.count && i < 16; ++i)
-        if (soundQueue.id[i] == sound)
-            return true;
-    return false;
-}
-
-class PlayerHitTest : public HeadlessGame, protected TestFolder {
+class PlayerHitTest : public PlayerWorld {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
     ObjectHeader attacker{};
+
+    PlayerHitTest() : PlayerWorld("palvic-playerhit-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-playerhit-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        ASSERT_TRUE(datakit::WritePlayerData("."));
+        PlayerWorld::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(datakit::WriteItemData("."));
         ASSERT_TRUE(datakit::WriteFadeData("."));
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = datakit::collisionWorldLayer;
-        collisionLayerTable[1] = 0;
-        playerLinks = PlayerLinks{};
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
-        soundQueue = SoundQueue{};
-
-        CollisionWorld world(48, 16);
-        world.Box(0, (i32)groundY, world.Width(), world.Height());
-        ASSERT_TRUE(datakit::WriteCollisionWorld("Data/Stages/Flat", world));
-        currentLayoutSlot = LoadLayout("Data/Stages/Flat/layout1.bin");
-        currentLayout = LayoutInSlot(currentLayoutSlot);
-        ASSERT_NE(currentLayout, nullptr);
-        CameraLimits& limits = cameraLimits[0];
-        limits.leftBound = limits.leftTarget = 0;
-        limits.rightBound = limits.rightTarget = world.Width();
-        limits.topBound = limits.topTarget = 0;
-        limits.bottomBound = limits.bottomTarget = world.Height();
+        LoadWorld(Flat(48, 16, (i32)groundY));
+        if (HasFatalFailure())
+            return;
 
         CollectLoad(nullptr);
         FadeLoad(nullptr);
         PlayerLoad(nullptr);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, 300.0f, groundY - feet + 3.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        SpawnPlayerAt(300.0f, groundY - feet + 3.0f);
+        if (HasFatalFailure())
+            return;
         Tick();
         ASSERT_NE(H().groundContact, 0u);
         attacker.x = H().x - 20.0f; // on the player's left
@@ -95,44 +60,15 @@ protected:
 
     void TearDown() override
     {
-        FreeObjectTypeRegistry();
-        ClearActorTypeList();
-        FreeLayoutSlotTables();
-        currentLayout = nullptr;
-        currentLayoutSlot = -1;
-        playerLinks = PlayerLinks{};
-        playerAnimSet = AnimSet{};
-        playerProperties = ActorProperties{};
+        PlayerWorld::TearDown();
         collectAnimSet = AnimSet{};
-        ResetCameras();
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        stageCollisionLayer = 0;
-        for (u8& layer : collisionLayerTable)
-            layer = 0;
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{};
         musicVolumeTarget = 1.0f;
         musicFadeStep = 0.0f;
-        soundQueue = SoundQueue{};
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
     }
 
     ObjectHeader& H() { return *player->header; }
 
-    void Tick(u32 pressed = 0)
-    {
-        playerControls[0].heldMask = pressed;
-        playerControls[0].pressedMask = pressed;
-        UpdateObjects();
-        Player.LateUpdate(player);
-        UpdateCameras();
-    }
+    void Tick(u32 pressed = 0) { PlayerWorld::Tick(pressed, pressed); }
 
     // The live instances of a type in index order (spawn order in a fresh pool).
     static std::vector<ObjectHeader*> Live(const ObjectType& type)

@@ -20,13 +20,10 @@
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/ActorData.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/PlayerArt.h"
-
-extern u8 forceFree;
 
 namespace {
 
@@ -44,96 +41,16 @@ constexpr f32 gravity = 0.28125f;
 // The body box is 32 tall with the position at its middle: feet 16 below.
 constexpr f32 feet = 16.0f;
 
-bool Queued(u32 sound)
-{
-    for (u8 i = 0; i < soundQueue.count && i < 16; ++i)
-        if (soundQueue.id[i] == sound)
-            return true;
-    return false;
-}
-
-class PlayerTest : public HeadlessGame, protected TestFolder {
+class PlayerTest : public PlayerWorld {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
-    int worlds = 0;
-
-    void SetUp() override
-    {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-player-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        ASSERT_TRUE(datakit::WritePlayerData("."));
-        // A stage entered anew, with the collision layer and an empty layer to drop through.
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = worldLayer;
-        collisionLayerTable[1] = 0;
-        playerStageSetting = 0;
-        playerLinks = PlayerLinks{};
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        soundQueue = SoundQueue{};
-    }
-
-    void TearDown() override
-    {
-        FreeObjectTypeRegistry();
-        ClearActorTypeList();
-        FreeLayoutSlotTables();
-        currentLayout = nullptr;
-        currentLayoutSlot = -1;
-        playerLinks = PlayerLinks{};
-        // Freed above; start the next test from an unloaded set and record.
-        playerAnimSet = AnimSet{};
-        playerProperties = ActorProperties{};
-        // The cameras and stage settings go back as the other tests expect them.
-        ResetCameras();
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        stageCollisionLayer = 0;
-        for (u8& layer : collisionLayerTable)
-            layer = 0;
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
-    }
-
-    // Makes the world the current layout, with the camera bounds round it.
-    void LoadWorld(const CollisionWorld& world)
-    {
-        const std::string folder = "Data/Stages/World" + std::to_string(worlds++);
-        ASSERT_TRUE(datakit::WriteCollisionWorld(folder, world));
-        currentLayoutSlot = LoadLayout((folder + "/layout1.bin").c_str());
-        currentLayout = LayoutInSlot(currentLayoutSlot);
-        ASSERT_NE(currentLayout, nullptr);
-        ASSERT_EQ(currentLayout->layerCount, 2);
-        CameraLimits& limits = cameraLimits[0];
-        limits.leftBound = limits.leftTarget = 0;
-        limits.rightBound = limits.rightTarget = world.Width();
-        limits.topBound = limits.topTarget = 0;
-        limits.bottomBound = limits.bottomTarget = world.Height();
-    }
+    PlayerTest() : PlayerWorld("palvic-player-") {}
 
     // Loads the type and spawns the player at (x, y).
     void Spawn(f32 x, f32 y)
     {
         PlayerLoad(nullptr);
         ASSERT_TRUE(Player.registered);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, x, y, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        SpawnPlayerAt(x, y);
     }
 
     // Spawns the player with its feet sunk a few pixels into the ground at x (ground top at
@@ -147,29 +64,10 @@ protected:
 
     ObjectHeader& H() { return *player->header; }
 
-    // One tick of the player as the stage runs it: the update passes, then the late update, then
-    // the cameras.
-    void Tick(u32 held, u32 pressed = 0)
-    {
-        playerControls[0].heldMask = held | pressed;
-        playerControls[0].pressedMask = pressed;
-        UpdateObjects();
-        Player.LateUpdate(player);
-        UpdateCameras();
-    }
-
     void Ticks(int n, u32 held)
     {
         for (int i = 0; i < n; ++i)
             Tick(held);
-    }
-
-    // A flat floor whose top row is groundY, across the whole world.
-    static CollisionWorld Flat(u32 widthTiles = 48, u32 heightTiles = 16, i32 groundY = 192)
-    {
-        CollisionWorld world(widthTiles, heightTiles);
-        world.Box(0, groundY, world.Width(), world.Height());
-        return world;
     }
 };
 

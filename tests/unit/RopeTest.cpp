@@ -15,8 +15,7 @@
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/PlayerArt.h"
 #include "tools/datakit/WhipArt.h"
@@ -27,79 +26,41 @@ using datakit::CollisionWorld;
 
 constexpr u8 worldLayer = datakit::collisionWorldLayer;
 
-class RopeTest : public HeadlessGame, protected TestFolder {
+class RopeTest : public PlayerWorld {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
     WhipRecord* whip = nullptr;
     const CollisionWorld* world = nullptr;
-    int worlds = 0;
+
+    RopeTest() : PlayerWorld("palvic-rope-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-rope-");
-        FreeObjectTypeRegistry();
-        ASSERT_TRUE(datakit::WritePlayerData("."));
+        PlayerWorld::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(datakit::WriteWhipData("."));
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = worldLayer;
         playerStageSetting = worldLayer;
-        playerLinks = PlayerLinks{};
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        soundQueue = SoundQueue{};
     }
 
     void TearDown() override
     {
-        FreeObjectTypeRegistry();
-        ClearActorTypeList();
-        FreeLayoutSlotTables();
-        currentLayout = nullptr;
-        currentLayoutSlot = -1;
-        playerLinks = PlayerLinks{};
-        playerAnimSet = AnimSet{};
-        playerProperties = ActorProperties{};
+        PlayerWorld::TearDown();
         whipAnimSet = AnimSet{};
         whipProperties = ActorProperties{};
-        ResetCameras();
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        stageCollisionLayer = 0;
-        playerStageSetting = 0;
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        soundQueue = SoundQueue{};
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
     }
 
     // Makes the world the current layout and spawns the player, with its whip, at (x, y).
     void Load(const CollisionWorld& w, f32 x, f32 y)
     {
         world = &w;
-        const std::string folder = "Data/Stages/World" + std::to_string(worlds++);
-        ASSERT_TRUE(datakit::WriteCollisionWorld(folder, w));
-        currentLayoutSlot = LoadLayout((folder + "/layout1.bin").c_str());
-        currentLayout = LayoutInSlot(currentLayoutSlot);
-        ASSERT_NE(currentLayout, nullptr);
-        CameraLimits& limits = cameraLimits[0];
-        limits.rightBound = limits.rightTarget = w.Width();
-        limits.bottomBound = limits.bottomTarget = w.Height();
+        LoadWorld(w);
+        if (HasFatalFailure())
+            return;
         WhipLoad(nullptr);
         PlayerLoad(nullptr);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, x, y, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        SpawnPlayerAt(x, y);
+        if (HasFatalFailure())
+            return;
         whip = player->whip;
         ASSERT_NE(whip, nullptr);
         player->header->collisionLayer = worldLayer;
@@ -123,12 +84,6 @@ protected:
         player->header->x = x;
         player->header->y = y;
         player->header->vx = player->header->vy = player->header->groundSpeed = 0.0f;
-    }
-
-    void Press(u32 held, u32 pressed = 0)
-    {
-        playerControls[0].heldMask = held | pressed;
-        playerControls[0].pressedMask = pressed;
     }
 
     // Whether the world's rock (ceiling or wall solidity) lies on the straight line between two

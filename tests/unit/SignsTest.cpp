@@ -14,82 +14,49 @@
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/World/Signs.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/BraktextWriter.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/FontWriter.h"
 #include "tools/datakit/ItemArt.h"
 #include "tools/datakit/PlayerArt.h"
 
-extern u8 forceFree;
-
 namespace {
 
 constexpr f32 groundY = 192.0f;
 
-class SignsTest : public HeadlessGame, protected TestFolder {
+class SignsTest : public PlayerWorld {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
     u8 savedStyle = 0;
+
+    SignsTest() : PlayerWorld("palvic-signs-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-signs-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
+        PlayerWorld::SetUp();
+        if (HasFatalFailure())
+            return;
         savedStyle = grappleStyle;
-        ASSERT_TRUE(datakit::WritePlayerData("."));
         ASSERT_TRUE(datakit::WriteItemData("."));
         std::vector<datakit::PackFile> fonts;
         std::string error;
         ASSERT_TRUE(datakit::MakeEngineFonts(&fonts, &error)) << error;
         for (const datakit::PackFile& font : fonts)
             Write(font.path, font.bytes);
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = datakit::collisionWorldLayer;
-        playerLinks = PlayerLinks{};
-        soundQueue = SoundQueue{};
         for (u32& mode : controlModes)
             mode = ControlLive;
-
-        datakit::CollisionWorld world(48, 16);
-        world.Box(0, (i32)groundY, world.Width(), world.Height());
-        ASSERT_TRUE(datakit::WriteCollisionWorld("Data/Stages/Flat", world));
-        currentLayoutSlot = LoadLayout("Data/Stages/Flat/layout1.bin");
-        currentLayout = LayoutInSlot(currentLayoutSlot);
-        cameraLimits[0].rightBound = world.Width();
-        cameraLimits[0].bottomBound = world.Height();
+        LoadWorld(Flat(48, 16, (i32)groundY));
     }
 
     void TearDown() override
     {
-        FreeObjectTypeRegistry();
-        FreeLayoutSlotTables();
-        currentLayout = nullptr;
-        currentLayoutSlot = -1;
-        playerLinks = PlayerLinks{};
-        playerAnimSet = AnimSet{};
-        playerProperties = ActorProperties{};
+        PlayerWorld::TearDown();
         tutorialAnimSet = AnimSet{};
         grappleStyle = savedStyle;
         for (u32& mode : controlModes)
             mode = ControlLive;
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
         for (PlayerControls& controls : liveControls)
             controls.heldMask = controls.pressedMask = 0;
-        ResetCameras();
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        stageCollisionLayer = 0;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
     }
 
     // The sign type, then the player standing at x.
@@ -98,10 +65,9 @@ protected:
         PlayerLoad(nullptr);
         TutTxtLoad(nullptr);
         ASSERT_TRUE(tutorialAnimSet.loaded);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, playerX, groundY - 13.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        SpawnPlayerAt(playerX, groundY - 13.0f);
+        if (HasFatalFailure())
+            return;
         Frame();
     }
 

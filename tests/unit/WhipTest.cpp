@@ -22,14 +22,11 @@
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/EffectArt.h"
 #include "tools/datakit/PlayerArt.h"
 #include "tools/datakit/WhipArt.h"
-
-extern u8 forceFree;
 
 namespace {
 
@@ -47,83 +44,32 @@ void RecordStrike(void* whip)
     ++strikeCount;
 }
 
-class WhipTest : public HeadlessGame, protected TestFolder {
+class WhipTest : public PlayerWorld {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
     WhipRecord* whip = nullptr;
-    int worlds = 0;
+
+    WhipTest() : PlayerWorld("palvic-whip-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-whip-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        ASSERT_TRUE(datakit::WritePlayerData("."));
+        PlayerWorld::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(datakit::WriteWhipData("."));
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = worldLayer;
-        collisionLayerTable[1] = 0;
         // The whip reads surface angles in the collision layer of these worlds.
         playerStageSetting = worldLayer;
         tileStrikeHandler = nullptr;
         strikeSeen = nullptr;
         strikeCount = 0;
-        playerLinks = PlayerLinks{};
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        soundQueue = SoundQueue{};
     }
 
     void TearDown() override
     {
-        FreeObjectTypeRegistry();
-        ClearActorTypeList();
-        FreeLayoutSlotTables();
-        currentLayout = nullptr;
-        currentLayoutSlot = -1;
-        playerLinks = PlayerLinks{};
-        playerAnimSet = AnimSet{};
-        playerProperties = ActorProperties{};
+        PlayerWorld::TearDown();
         whipAnimSet = AnimSet{};
         whipProperties = ActorProperties{};
         gibletsAnimSet = AnimSet{};
-        ResetCameras();
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        stageCollisionLayer = 0;
-        for (u8& layer : collisionLayerTable)
-            layer = 0;
-        playerStageSetting = 0;
         tileStrikeHandler = nullptr;
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
-    }
-
-    void LoadWorld(const CollisionWorld& world)
-    {
-        const std::string folder = "Data/Stages/World" + std::to_string(worlds++);
-        ASSERT_TRUE(datakit::WriteCollisionWorld(folder, world));
-        currentLayoutSlot = LoadLayout((folder + "/layout1.bin").c_str());
-        currentLayout = LayoutInSlot(currentLayoutSlot);
-        ASSERT_NE(currentLayout, nullptr);
-        CameraLimits& limits = cameraLimits[0];
-        limits.leftBound = limits.leftTarget = 0;
-        limits.rightBound = limits.rightTarget = world.Width();
-        limits.topBound = limits.topTarget = 0;
-        limits.bottomBound = limits.bottomTarget = world.Height();
     }
 
     // Loads the whip and the player as a stage does (whip first) and stands the player on the
@@ -133,10 +79,7 @@ protected:
         WhipLoad(nullptr);
         ASSERT_TRUE(Whip.registered);
         PlayerLoad(nullptr);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, x, groundY - feet + 3.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        SpawnPlayerAt(x, groundY - feet + 3.0f);
         whip = player->whip;
         ASSERT_NE(whip, nullptr);
         ASSERT_EQ(WhipPlayer(whip), player);
@@ -144,10 +87,10 @@ protected:
         ASSERT_NE(player->header->groundContact, 0u);
     }
 
+    // The whip's late update runs too, and the cameras do not.
     void Tick(u32 held, u32 pressed = 0)
     {
-        playerControls[0].heldMask = held | pressed;
-        playerControls[0].pressedMask = pressed;
+        Press(held, pressed);
         UpdateObjects();
         Player.LateUpdate(player);
         Whip.LateUpdate(whip);
