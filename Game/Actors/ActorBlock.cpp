@@ -220,3 +220,17 @@ bool AttachActor(ActorBlock* parent, ActorBlock* child)
     }
     return false;
 }
+
+void DetachActor(ActorBlock* child)
+{
+    if (!child)
+        return;
+    ActorBlock* owner = child->parent;
+    if (owner && child->slotInParent < 8 && owner->children[child->slotInParent] == child) {
+        owner->children[child->slotInParent] = nullptr;
+        if (owner->childCount)
+            --owner->childCount;
+    }
+    child->parent = nullptr;
+    child->slotInParent = 255;
+}

@@ -156,3 +156,7 @@ void ClearActorTypeList();
 const AttackRow* AttackRowAt(const ActorProperties* properties, u32 row);
 // Attaches child to the first free of parent's eight slots; false when all are taken.
 bool AttachActor(ActorBlock* parent, ActorBlock* child);
+// Takes child out of its parent's slot, but only while that slot still holds this very child (the
+// parent may have died and its slot gone to another object since); the child's links are cleared
+// either way.
+void DetachActor(ActorBlock* child);

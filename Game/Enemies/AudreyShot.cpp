@@ -30,17 +30,7 @@ void ResetDrawState()
 
 void DetachAudreyShot(AudreyShotRecord* shot)
 {
-    ActorBlock& actor = shot->actor;
-    ActorBlock* owner = actor.parent;
-    // Audrey may have died and its slot gone to a new object since: only the slot that still holds
-    // this very shot is let go.
-    if (owner && actor.slotInParent < 8 && owner->children[actor.slotInParent] == &actor) {
-        owner->children[actor.slotInParent] = nullptr;
-        if (owner->childCount)
-            --owner->childCount;
-    }
-    actor.parent = nullptr;
-    actor.slotInParent = 255;
+    DetachActor(&shot->actor);
 }
 
 // ---- Load and Unload ----

@@ -18,17 +18,7 @@ constexpr EnemyTypeSettings settings{sizeof(EnemyRecord), 32, 2, 11, 128, 128};
 
 void DetachProjectile(EnemyRecord* projectile)
 {
-    ActorBlock& actor = projectile->actor;
-    ActorBlock* owner = actor.parent;
-    // The thrower may have died and its slot gone to a new object since: only the slot that still
-    // holds this very shot is let go.
-    if (owner && actor.slotInParent < 8 && owner->children[actor.slotInParent] == &actor) {
-        owner->children[actor.slotInParent] = nullptr;
-        if (owner->childCount)
-            --owner->childCount;
-    }
-    actor.parent = nullptr;
-    actor.slotInParent = 255;
+    DetachActor(&projectile->actor);
 }
 
 // ---- Load and Unload ----
