@@ -17,6 +17,9 @@ inline std::string folder = ".";
 inline int failures;
 inline int inactiveDraws, activeDraws, closeCalls;
 inline bool refuseClose;
+// The wheel slots' presses as Tick saw them: a press lasts one tick, and the script's wheel turn can
+// arrive while the probe still waits for its answer, so the checks look here, not at the live state.
+inline bool wheelForwardSeen, wheelBackwardSeen;
 
 inline void Check(bool condition, const char* what)
 {
@@ -71,6 +74,8 @@ inline void Tick()
 {
     PollKeyboard();
     UpdateExtraWindows();
+    wheelForwardSeen |= ButtonState(PlanePressed, 126) != 0;
+    wheelBackwardSeen |= ButtonState(PlanePressed, 127) != 0;
     SleepMs(16);
 }
 

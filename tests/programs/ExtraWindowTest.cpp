@@ -107,10 +107,11 @@ int Worker(void*)
           "an edge drag is snapped to a client area of 208x112");
 
     PostExtraWindowWheel(window, 120);
-    Check(TickUntil(messageTicks, [] { return ButtonState(PlanePressed, 126) != 0; }),
+    Check(TickUntil(messageTicks, [] { return wheelForwardSeen; }),
           "a wheel turn forward presses slot 126");
+    Check(!wheelBackwardSeen, "a wheel turn forward leaves slot 127 alone");
     PostExtraWindowWheel(window, -120);
-    Check(TickUntil(messageTicks, [] { return ButtonState(PlanePressed, 127) != 0; }),
+    Check(TickUntil(messageTicks, [] { return wheelBackwardSeen; }),
           "a wheel turn backward presses slot 127");
 
     void* const handle = window->window;

@@ -58,11 +58,12 @@ int Worker(void*)
     if (!Handshake(2, window))
         goto done;
 
-    Check(TickUntil(messageTicks, [] { return ButtonState(PlanePressed, 126) != 0; }),
+    Check(TickUntil(messageTicks, [] { return wheelForwardSeen; }),
           "a wheel turn forward presses slot 126");
+    Check(!wheelBackwardSeen, "a wheel turn forward leaves slot 127 alone");
     if (!Handshake(3, window))
         goto done;
-    Check(TickUntil(messageTicks, [] { return ButtonState(PlanePressed, 127) != 0; }),
+    Check(TickUntil(messageTicks, [] { return wheelBackwardSeen; }),
           "a wheel turn backward presses slot 127");
 
     refuseClose = true;
