@@ -19,18 +19,25 @@
 #include "Game/Display/Hud.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Display/ResultsScreen.h"
+#include "Game/Enemies/Audrey.h"
 #include "Game/Enemies/BasicEnemy.h"
 #include "Game/Enemies/Byu.h"
 #include "Game/Enemies/CandleHead.h"
+#include "Game/Enemies/Draven.h"
+#include "Game/Enemies/Froacker.h"
 #include "Game/Enemies/Orb.h"
 #include "Game/Enemies/Projectile.h"
+#include "Game/Enemies/YardSlayer.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageRegistry.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/World/Bonus.h"
+#include "Game/World/BreakWall.h"
 #include "Game/World/Checkpoint.h"
 #include "Game/World/Collect.h"
+#include "Game/World/ParaSprite.h"
+#include "Game/World/Platform.h"
 #include "Game/World/Signs.h"
 #include "Game/Whip/Whip.h"
 
@@ -109,6 +116,26 @@ void* Spawn(ObjectType* type, f32 x, f32 y, u8 spawnA, u8 spawnB)
     return lastSpawnedInstance;
 }
 
+// The two bands of far hills of the Graveyard and The Bone Zone, each with its own parallax and blend.
+void SpawnParaSprites()
+{
+    struct Band {
+        f32 y;
+        u8 layer;
+        f64 parallaxX;
+        u8 flash;
+    };
+    static constexpr Band bands[] = {{144.0f, 1, 0.82, 112}, {176.0f, 2, 0.74, 144}};
+    for (const Band& band : bands) {
+        ParaSpriteRecord* sprite = (ParaSpriteRecord*)Spawn(&ParaSprite, 64.0f, band.y, band.layer, 0);
+        if (!sprite)
+            continue;
+        sprite->parallaxX = band.parallaxX;
+        sprite->parallaxY = 0.9685;
+        sprite->header->flash = band.flash;
+    }
+}
+
 void ResetScroll()
 {
     cameraScrollX[0] = cameraScrollY[0] = 0;
@@ -133,6 +160,8 @@ void LoadSharedObjectTypes(const char* folder)
     ExplosionLoad(nullptr);
     FXLoad(nullptr);
     GibletsLoad(nullptr);
+    BreakWallLoad(ObjectsFile(folder, "BreakWall.bin"));
+    PlatformLoad(ObjectsFile(folder, "Platform.bin"));
     WhipLoad(nullptr);
     BonusLoad(nullptr);
 }
@@ -145,6 +174,8 @@ void UnloadSharedObjectTypes()
     ExplosionUnload();
     FXUnload();
     GibletsUnload();
+    BreakWallUnload();
+    PlatformUnload();
     WhipUnload();
     BonusUnload();
 }
@@ -172,8 +203,13 @@ void GraveyardStageLoad()
     ResultsScreenLoad(nullptr);
     CardLoad(nullptr);
     LoadSharedObjectTypes(objects);
+    ParaSpriteLoad(nullptr);
     TutTxtLoad(ObjectsFile(objects, "Info.bin"));
+    AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
+    FroackerLoad(ObjectsFile(objects, "Froacker.bin"));
     ProjectileLoad(nullptr);
+    DravenLoad(ObjectsFile(objects, "Draven.bin"));
+    YardSlayerLoad(ObjectsFile(objects, "YardSlayer.bin"));
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
 
@@ -186,6 +222,7 @@ void GraveyardStageStart()
     tileStrikeHandler = ObjectNoOp;
     graveyardExitTaken = 0;
     Spawn(&Player, 272.0f, 1392.0f, 0, 0);
+    SpawnParaSprites();
     Spawn(&HUD, 0.0f, 0.0f, 0, 0);
     Spawn(&Fade, 0.0f, 0.0f, FadeIn, 16);
     Spawn(&Card, 0.0f, 0.0f, 2, 3);
@@ -234,8 +271,13 @@ void GraveyardStageUnload()
     ResultsScreenUnload();
     CardUnload();
     UnloadSharedObjectTypes();
+    ParaSpriteUnload();
     TutTxtUnload();
     ProjectileUnload();
+    AudreyUnload();
+    FroackerUnload();
+    DravenUnload();
+    YardSlayerUnload();
     PlayerUnload();
     HazardUnload();
     FreeMusic(graveyardMusic);
@@ -259,6 +301,10 @@ void Village1StageLoad()
     TestTextLoad(nullptr);
     LoadSharedObjectTypes(objects);
     ProjectileLoad(nullptr);
+    AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
+    FroackerLoad(ObjectsFile(objects, "Froacker.bin"));
+    DravenLoad(ObjectsFile(objects, "Draven.bin"));
+    YardSlayerLoad(ObjectsFile(objects, "YardSlayer.bin"));
     CandleHeadLoad(ObjectsFile(objects, "CandleHead.bin"));
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
@@ -289,6 +335,10 @@ void Village1StageUnload()
     TestTextUnload();
     UnloadSharedObjectTypes();
     ProjectileUnload();
+    AudreyUnload();
+    FroackerUnload();
+    DravenUnload();
+    YardSlayerUnload();
     CandleHeadUnload();
     PlayerUnload();
     HazardUnload();
@@ -359,7 +409,12 @@ void BoneZoneStageLoad()
     ResultsScreenLoad(nullptr);
     CardLoad(nullptr);
     LoadSharedObjectTypes(objects);
+    ParaSpriteLoad(nullptr);
+    AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
+    FroackerLoad(ObjectsFile(objects, "Froacker.bin"));
     ProjectileLoad(nullptr);
+    DravenLoad(ObjectsFile(objects, "Draven.bin"));
+    YardSlayerLoad(ObjectsFile(objects, "YardSlayer.bin"));
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
 
@@ -431,6 +486,7 @@ void BoneZoneStageStart()
     ResetObjectInstances(&Player);
     if (PlayerRecord* player = (PlayerRecord*)Spawn(&Player, 272.0f, 1416.0f, 0, 0))
         player->header->vy = -8.0f;
+    SpawnParaSprites();
     Spawn(&Card, 0.0f, 0.0f, 0, 1);
     Spawn(&HUD, 0.0f, 0.0f, 0, 0);
     Spawn(&Fade, 0.0f, 0.0f, FadeIn, 16);
@@ -474,7 +530,12 @@ void BoneZoneStageUnload()
     ResultsScreenUnload();
     CardUnload();
     UnloadSharedObjectTypes();
+    ParaSpriteUnload();
     ProjectileUnload();
+    AudreyUnload();
+    FroackerUnload();
+    DravenUnload();
+    YardSlayerUnload();
     PlayerUnload();
     HazardUnload();
     FreeMusic(boneZoneMusic);
@@ -495,6 +556,10 @@ void TestStageLoad()
     PauseMenuLoad(nullptr);
     LoadSharedObjectTypes(objects);
     ProjectileLoad(nullptr);
+    AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
+    FroackerLoad(ObjectsFile(objects, "Froacker.bin"));
+    DravenLoad(ObjectsFile(objects, "Draven.bin"));
+    YardSlayerLoad(ObjectsFile(objects, "YardSlayer.bin"));
     CandleHeadLoad(ObjectsFile(objects, "CandleHead.bin"));
     BasicEnemyLoad(nullptr);
     OrbLoad(nullptr);
@@ -524,6 +589,10 @@ void TestStageUnload()
     PauseMenuUnload();
     UnloadSharedObjectTypes();
     ProjectileUnload();
+    AudreyUnload();
+    FroackerUnload();
+    DravenUnload();
+    YardSlayerUnload();
     CandleHeadUnload();
     BasicEnemyUnload();
     OrbUnload();

@@ -310,8 +310,9 @@ TEST_F(GameplayStageTest, GraveyardExitIsTakenAgainAfterARestart)
 TEST_F(GameplayStageTest, BoneZoneTotalsClockAndOnePlayerAfterARestart)
 {
     GoToStage(&boneZoneStage);
-    EXPECT_EQ(stageEnemiesTotal, 0);
-    EXPECT_STREQ(debugText, "TOTAL ENEMY COUNT: 0");
+    // The data set places an Audrey, a Draven, two Froackers and a YardSlayer there.
+    EXPECT_EQ(stageEnemiesTotal, 5);
+    EXPECT_STREQ(debugText, "TOTAL ENEMY COUNT: 5");
     EXPECT_EQ(bonesCardRaised, 0);
     EXPECT_EQ(enemiesCardRaised, 0);
     EXPECT_EQ(stageSeconds, 0);

@@ -15,6 +15,9 @@
 #include "tools/datakit/StageData.h"
 #include "tools/datakit/PlayerArt.h"
 #include "tools/datakit/RosterArtA.h"
+#include "tools/datakit/GimmickArtB.h"
+#include "tools/datakit/GimmickArtA.h"
+#include "tools/datakit/RosterArtB.h"
 #include "tools/datakit/WhipArt.h"
 #include "tools/datakit/Wav.h"
 
@@ -68,6 +71,16 @@ bool BuildDataSet(const std::string& dir)
 
     // Audrey with its shot and Draven: art, properties, sounds and where they stand.
     if (!WriteRosterDataA(dir))
+        return false;
+
+    // Froacker with Chuck and Larry, YardSlayer: sets, properties, sounds, placements.
+    if (!WriteRosterDataB(dir))
+        return false;
+
+    // Platforms and the parallax hills; the breakable walls.
+    if (!WriteGimmickArtA(dir))
+        return false;
+    if (!WriteGimmickDataB(dir))
         return false;
 
     // The full-screen fade.

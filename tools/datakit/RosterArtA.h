@@ -11,12 +11,13 @@ namespace datakit {
 constexpr f32 audreyFeet = 14.0f;
 
 // Where they are placed (Audrey by its feet, Draven by its perch): clear of the scripted runs, which
-// all go right from the start. Graveyard and Test: Audrey behind the start; Draven over the first
-// ramp, out of reach of a run that does not jump there, and on Test high over the start.
+// all go right from the start. Graveyard: Audrey behind the start; Draven over the first ramp, out
+// of reach of a run that does not jump there. Test: both past the pit the scripted runs end at,
+// Audrey under the sloped underside and Draven over the run down from the hilltop.
 constexpr f32 graveyardAudreyX = 120.0f, graveyardAudreyFeetY = 1408.0f;
 constexpr f32 graveyardDravenX = 1100.0f, graveyardDravenY = 1200.0f;
-constexpr f32 testAudreyX = 32.0f, testAudreyFeetY = 716.0f;
-constexpr f32 testDravenX = 160.0f, testDravenY = 560.0f;
+constexpr f32 testAudreyX = 1480.0f, testAudreyFeetY = 716.0f;
+constexpr f32 testDravenX = 2150.0f, testDravenY = 470.0f;
 
 // Writes the files under dir/Data/. False (after printing why) on a write failure.
 bool WriteRosterDataA(const std::string& dir);
