@@ -259,7 +259,8 @@ void CornLateUpdate(void* instance)
     EnemyLateUpdate(&Corn, stalk, &stalk->actor);
     Stand(stalk);
 
-    if (stalk->actor.hurt && stalk->anim.activeAnimIndex < 3 && cornAnimSet.loaded)
+    // The cursor is never advanced, so the animation shown is the one last started.
+    if (stalk->actor.hurt && stalk->anim.animIndex < 3 && cornAnimSet.loaded)
         Cut(stalk);
 
     ActorBlock* hitter = stalk->actor.lastHitter;
