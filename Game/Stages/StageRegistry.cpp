@@ -1,6 +1,7 @@
 #include "Game/Stages/StageRegistry.h"
 
 #include "Game/Stages/GameplayStages.h"
+#include "Game/Stages/SplashStages.h"
 
 Stage studioSplashStage, engineSplashStage, titleStage, thanksStage, creditsStage, wipStage;
 Stage graveyardStage, village1Stage, bossRushStage, boneZoneStage, testStage;
@@ -22,8 +23,10 @@ void RegisterStages()
     AddStageGroup(&debugGroup, "Debug");
 
     // The stages' handlers are filled in as the stages are built; a null handler is not called.
-    AddStage(&presentationGroup, &studioSplashStage, "Orlenvast Splash", nullptr, nullptr, nullptr, nullptr);
-    AddStage(&presentationGroup, &engineSplashStage, "Palvic Splash", nullptr, nullptr, nullptr, nullptr);
+    AddStage(&presentationGroup, &studioSplashStage, "Orlenvast Splash", StudioSplashStageFrame,
+             StudioSplashStageStart, StudioSplashStageLoad, StudioSplashStageUnload);
+    AddStage(&presentationGroup, &engineSplashStage, "Palvic Splash", EngineSplashStageFrame,
+             EngineSplashStageStart, EngineSplashStageLoad, EngineSplashStageUnload);
     AddStage(&presentationGroup, &titleStage, "Title Screen", nullptr, nullptr, nullptr, nullptr);
     AddStage(&presentationGroup, &thanksStage, "Thanks For Playing!", nullptr, nullptr, nullptr, nullptr);
     AddStage(&presentationGroup, &creditsStage, "Credits", nullptr, nullptr, nullptr, nullptr);

@@ -18,6 +18,7 @@
 #include "tools/datakit/GimmickArtB.h"
 #include "tools/datakit/GimmickArtA.h"
 #include "tools/datakit/RosterArtB.h"
+#include "tools/datakit/SplashArt.h"
 #include "tools/datakit/WhipArt.h"
 #include "tools/datakit/Wav.h"
 
@@ -105,6 +106,10 @@ bool BuildDataSet(const std::string& dir)
 
     // Bones, the bonus text, checkpoints, the tutorial sign with its pages, and where they stand.
     if (!WriteItemData(dir))
+        return false;
+
+    // The studio logo and the engine emblem of the two splash screens.
+    if (!WriteSplashData(dir))
         return false;
 
     // Last: everything written under Data/ again, packed into data.ch3.
