@@ -201,7 +201,9 @@ void InitSound()
         voice = SoundVoice{};
     nextStreamHalf = 0;
     const u32 opened = OpenSoundRing(streamBufferBytes, streamRate);
-    if (opened & SoundRingNoDevice) {
+    if (opened & SoundRingReported) {
+        // Told already, in the platform's own words.
+    } else if (opened & SoundRingNoDevice) {
         ShowMessageBox("DirectSoundCreate Error", "DirectSound Error", BoxOk);
     } else if (opened & SoundRingNoPriority) {
         ShowMessageBox("SetCooperativeLevel Error", "DirectSound Error", BoxOk);

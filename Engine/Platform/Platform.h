@@ -134,6 +134,7 @@ enum : u32 {
     SoundRingNoDevice = 0x1,   // no sound device: nothing was made, and no later call reaches one
     SoundRingNoPriority = 0x2, // the device refused its cooperative level; the ring opened anyway
     SoundRingNoBuffer = 0x4,   // the device opened but the ring could not be made or started
+    SoundRingReported = 0x8,   // the platform has told the player why already: no box
 };
 
 // Opens a looping ring of `bytes` bytes of 16-bit stereo frames (left, right), playing at `rate`

@@ -145,6 +145,12 @@ TEST_F(AudioRefillTest, WithoutADeviceTheGameRunsTheSameSilently)
     EXPECT_EQ(RunScript(), withDevice);
     EXPECT_GT(headless::SoundWrites().size(), 20u);
 
+    // A missing device the platform has reported in its own words: no box, silent all the same.
+    Restart(SoundRingNoDevice | SoundRingReported);
+    EXPECT_TRUE(headless::ShownBoxes().empty());
+    EXPECT_EQ(soundDeviceOpen, 0);
+    EXPECT_EQ(RunScript(), withDevice);
+
     // A device without a ring: no box of its own, and silent.
     Restart(SoundRingNoBuffer);
     EXPECT_TRUE(headless::ShownBoxes().empty());

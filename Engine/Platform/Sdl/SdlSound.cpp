@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -39,6 +40,14 @@ void FreeRing()
     ringBytes = 0;
 }
 
+// Without a device the game runs silent. A box with DirectSound's name in it would tell a player on
+// Linux nothing and hold up the start, so SDL's own reason goes to standard error instead.
+u32 NoDevice()
+{
+    fprintf(stderr, "No sound device (%s): the game runs silent.\n", SDL_GetError());
+    return SoundRingNoDevice | SoundRingReported;
+}
+
 } // namespace
 
 u32 OpenSoundRing(u32 bytes, u32 rate)
@@ -49,7 +58,7 @@ u32 OpenSoundRing(u32 bytes, u32 rate)
     if (bytes == 0 || bytes % 4 != 0)
         return SoundRingNoBuffer;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0)
-        return SoundRingNoDevice;
+        return NoDevice();
     ring = (u8*)calloc(bytes, 1);
     staging = (i16*)malloc(bytes);
     if (!ring || !staging) {
@@ -71,9 +80,10 @@ u32 OpenSoundRing(u32 bytes, u32 rate)
     // No changes allowed: SDL converts to whatever the device wants.
     soundDevice = SDL_OpenAudioDevice(nullptr, 0, &wanted, &got, 0);
     if (!soundDevice) {
+        const u32 result = NoDevice();
         FreeRing();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        return SoundRingNoDevice;
+        return result;
     }
     SDL_PauseAudioDevice(soundDevice, 0);
     return SoundRingOpened;
