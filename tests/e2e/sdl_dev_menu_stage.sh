@@ -53,4 +53,16 @@ done
 echo "stage frame: $stage colours"
 [ "$stage" -ge 24 ] || fail "the Graveyard did not come up (the frame has $stage colours)"
 kill -0 "$game_pid" 2>/dev/null || fail "the game ended by itself"
+
+# A polite kill ends the game cleanly too: exit code 0.
+kill -TERM "$game_pid"
+status=0
+for _ in $(seq 1 100); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$game_pid" 2>/dev/null && fail "the game is still running 10 s after SIGTERM"
+wait "$game_pid" || status=$?
+[ "$status" = 0 ] || fail "the game ended with status $status after SIGTERM"
+echo "game ended cleanly on SIGTERM"
 echo "PASS"

@@ -80,9 +80,17 @@ expect_window $centre_2x
 $check key "$(window_id Brakkenfell)" F5
 expect_window $centre_1x
 
+# Ctrl+C ends the game cleanly, like "Exit Game": no quit box, exit code 0, within a few seconds.
 kill -0 "$game_pid" 2>/dev/null || fail "the game ended by itself"
-kill "$game_pid"
+kill -INT "$game_pid"
+for _ in $(seq 1 100); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$game_pid" 2>/dev/null && fail "the game is still running 10 s after SIGINT"
+xwininfo -name "Quit Brakkenfell?" >/dev/null 2>&1 && fail "SIGINT brought the quit box"
 status=0
 wait "$game_pid" || status=$?
-echo "game ended by the kill (status $status)"
+[ "$status" = 0 ] || fail "the game ended with status $status after SIGINT"
+echo "game ended cleanly on SIGINT"
 echo "PASS"

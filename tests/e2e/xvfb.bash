@@ -14,10 +14,20 @@ xvfb_pid=
 work_dir=$(mktemp -d)
 
 stop_all() {
+    # A polite kill first (the game ends cleanly on it); whatever is still there 5 s later is killed.
     for pid in "${test_pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
+    for _ in $(seq 1 50); do
+        local alive=0
+        for pid in "${test_pids[@]}"; do
+            kill -0 "$pid" 2>/dev/null && alive=1
+        done
+        [ "$alive" = 0 ] && break
+        sleep 0.1
+    done
     for pid in "${test_pids[@]}"; do
+        kill -9 "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
     if [ -n "$xvfb_pid" ]; then

@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
@@ -188,11 +189,30 @@ struct PlatformMutex {
 i32 SdlCaptionMetric() { return captionMetric; }
 i32 SdlFrameMetric() { return frameMetric; }
 
+// Ctrl+C in a terminal or a polite kill ends the game the way "Exit Game" does: the game thread
+// finishes its tick and is joined, the shutdown runs, nothing is asked.
+static void OnStopSignal(int)
+{
+    quitRequested.store(1);
+}
+
+static void CatchStopSignals()
+{
+    static_assert(std::atomic<u8>::is_always_lock_free, "the stop signal stores from a handler");
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
 bool PlatformInit()
 {
-    // A kill from outside ends the game as it ends any Linux program; only the window's close
-    // button asks first. The close button must not also arrive as SDL_QUIT, or it would ask twice.
+    // SDL's own handlers would turn a signal into SDL_QUIT, which the close button also sends and
+    // which asks first; ours end the game without asking. The close button must not also arrive
+    // as SDL_QUIT, or it would ask twice.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    CatchStopSignals();
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     if (SDL_Init(sdlSystems) < 0) {
         fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
