@@ -25,6 +25,7 @@
 #include "Game/Enemies/CandleHead.h"
 #include "Game/Enemies/Draven.h"
 #include "Game/Enemies/Froacker.h"
+#include "Game/Enemies/HaystackKing.h"
 #include "Game/Enemies/Orb.h"
 #include "Game/Enemies/Projectile.h"
 #include "Game/Enemies/YardSlayer.h"
@@ -202,6 +203,7 @@ void GraveyardStageLoad()
     PauseMenuLoad(nullptr);
     ResultsScreenLoad(nullptr);
     CardLoad(nullptr);
+    HaystackKingLoad(nullptr);
     LoadSharedObjectTypes(objects);
     ParaSpriteLoad(nullptr);
     TutTxtLoad(ObjectsFile(objects, "Info.bin"));
@@ -270,6 +272,7 @@ void GraveyardStageUnload()
     PauseMenuUnload();
     ResultsScreenUnload();
     CardUnload();
+    HaystackKingUnload();
     UnloadSharedObjectTypes();
     ParaSpriteUnload();
     TutTxtUnload();
@@ -300,6 +303,7 @@ void Village1StageLoad()
     CardLoad(nullptr);
     TestTextLoad(nullptr);
     LoadSharedObjectTypes(objects);
+    HaystackKingLoad(ObjectsFile(objects, "HaystackKing.bin"));
     ProjectileLoad(nullptr);
     AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
     FroackerLoad(ObjectsFile(objects, "Froacker.bin"));
@@ -323,6 +327,8 @@ void Village1StageStart()
     Spawn(&Fade, 0.0f, 0.0f, FadeIn, 16);
     ResetScroll();
     PlayMusic(village1Music);
+    // The boss's ending asks for this stage's music again.
+    bossReturnMusic = village1Music;
     village1Stage.started = 1;
 }
 
@@ -334,6 +340,7 @@ void Village1StageUnload()
     CardUnload();
     TestTextUnload();
     UnloadSharedObjectTypes();
+    HaystackKingUnload();
     ProjectileUnload();
     AudreyUnload();
     FroackerUnload();
@@ -343,6 +350,7 @@ void Village1StageUnload()
     PlayerUnload();
     HazardUnload();
     FreeMusic(village1Music);
+    bossReturnMusic = noReturnMusic;
     tileStrikeHandler = nullptr;
     FinishUnload(&village1Stage);
 }
@@ -361,6 +369,7 @@ void BossRushStageLoad()
     HUDLoad(nullptr);
     PauseMenuLoad(nullptr);
     LoadSharedObjectTypes(objects);
+    HaystackKingLoad(nullptr);
     PlayerLoad(nullptr);
     HazardLoad(nullptr);
 
@@ -372,11 +381,14 @@ void BossRushStageStart()
 {
     Spawn(&Player, 340.0f, 240.0f, 0, 0);
     Spawn(&HUD, 0.0f, 0.0f, 0, 0);
+    Spawn(&HaystackKing, 32.0f, 0.0f, KingController, 0);
     cameraLimits[0].rightTarget = (i32)((f32)screenWidth * 1.5f + 32.0f);
     cameraLimits[0].bottomTarget = screenHeight * 2 - 8;
     Spawn(&Fade, 0.0f, 0.0f, FadeIn, 16);
     ResetScroll();
     PlayMusic(bossRushMusic);
+    // No Village 1 music here: the boss's ending asks for this stage's own again.
+    bossReturnMusic = bossRushMusic;
     bossRushStage.started = 1;
 }
 
@@ -386,9 +398,11 @@ void BossRushStageUnload()
     HUDUnload();
     PauseMenuUnload();
     UnloadSharedObjectTypes();
+    HaystackKingUnload();
     PlayerUnload();
     HazardUnload();
     FreeMusic(bossRushMusic);
+    bossReturnMusic = noReturnMusic;
     FinishUnload(&bossRushStage);
 }
 

@@ -9,8 +9,9 @@
 namespace datakit {
 
 // The Village 1 arena: the controller's position, so the body (564, 240 from it) lands on the
-// ground at 716 and the arena's right side is the stage's end wall at 5104.
-constexpr f32 villageArenaX = 4468.0f, villageArenaY = 462.0f;
+// ground at 716 and the arena (636 wide) lies on the flat stretch after x 3968. After the fight the
+// player walks out past x + 1024 (5008), short of the stage's end wall at 5104.
+constexpr f32 villageArenaX = 3984.0f, villageArenaY = 462.0f;
 // The body's feet lie this far below its position.
 constexpr int kingFeet = 14;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "tools/datakit/ActorData.h"
+#include "tools/datakit/BossArt.h"
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/DisplayArt.h"
 #include "tools/datakit/EffectArt.h"
@@ -76,6 +77,10 @@ bool BuildDataSet(const std::string& dir)
 
     // Froacker with Chuck and Larry, YardSlayer: sets, properties, sounds, placements.
     if (!WriteRosterDataB(dir))
+        return false;
+
+    // The boss: its sprite set, properties, sounds and music, and its Village 1 arena.
+    if (!WriteBossData(dir))
         return false;
 
     // Platforms and the parallax hills; the breakable walls.

@@ -570,13 +570,15 @@ StageWorld VillageWorld()
     return stage;
 }
 
-// Boss Rush: a flat arena, the start at (340, 240) over ground at 256.
+// Boss Rush: a flat arena, the start at (340, 240) over ground at 256. The camera keeps to x 32-668
+// during the fight (the start handler's limit and the boss's arena); the ground runs on to the wall
+// at 1264 so that, once the boss is beaten, the player walks out past x 1056 in view.
 StageWorld BossRushWorld()
 {
-    StageWorld stage(48, 32);
-    stage.Ground({{16, 752, 256, 256}});
+    StageWorld stage(80, 32);
+    stage.Ground({{16, 1264, 256, 256}});
     stage.Wall(0, 16);
-    stage.Wall(752, 768);
+    stage.Wall(1264, 1280);
     return stage;
 }
 
