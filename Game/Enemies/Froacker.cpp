@@ -85,11 +85,11 @@ bool ProvokedByPlayer(const ActorBlock& actor)
 }
 
 // The hop both provoked variants start with.
-void StartHop(FroackerRecord* froacker, u16 animation)
+void StartHop(FroackerRecord* froacker, ObjectHeader* target, u16 animation)
 {
     ObjectHeader* header = froacker->header;
     ActorBlock& actor = froacker->actor;
-    froacker->target = actor.lastHitter->header;
+    froacker->target = target;
     froacker->chasing = 1;
     header->state = 1;
     Show(froacker, animation);
@@ -455,7 +455,7 @@ void FroackerChuck(FroackerRecord* froacker)
             StartAnim(&froacker->anim, 0);
         }
         if (ProvokedByPlayer(actor) && !froacker->chasing)
-            StartHop(froacker, froackerHopAnim);
+            StartHop(froacker, actor.lastHitter->header, froackerHopAnim);
         break;
     case 1:
         Hopped(froacker, froackerAimAnim);
@@ -477,14 +477,18 @@ void FroackerLarry(FroackerRecord* froacker)
         Stand(actor);
     switch (header->state) {
     case 0:
+        // The player's hit is seen on the tick it lands, in its hit-stop: the target is kept until
+        // the hit-stop is over, and the chase starts then.
+        if (ProvokedByPlayer(actor) && !froacker->chasing)
+            froacker->target = actor.lastHitter->header;
         if (Hurt(actor))
             break;
         header->plane = 0;
         if (actor.wallLeft || actor.wallRight)
             header->groundSpeed = -header->groundSpeed;
         actor.animLock = 0;
-        if (ProvokedByPlayer(actor) && !froacker->chasing && actor.hitlag == 0)
-            StartHop(froacker, froackerLarryHopAnim);
+        if (froacker->target && !froacker->chasing && actor.hitlag == 0)
+            StartHop(froacker, froacker->target, froackerLarryHopAnim);
         break;
     case 1:
         header->plane = 0;
@@ -535,6 +539,7 @@ void FroackerLarry(FroackerRecord* froacker)
             header->rotation = 0.0f;
             header->state = 0;
             froacker->chasing = 0;
+            froacker->target = nullptr; // only a new hit starts another chase
             Show(froacker, 0);
         }
         break;

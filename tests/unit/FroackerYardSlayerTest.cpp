@@ -271,6 +271,46 @@ TEST_F(FroackerYardSlayerTest, ChuckProvokedByThePlayerOnlyHopsAtIt)
     }
 }
 
+TEST_F(FroackerYardSlayerTest, LarryWhippedByThePlayerHopsOnceItsHitStopIsOver)
+{
+    ASSERT_TRUE(datakit::WritePlayerData("."));
+    for (PlayerProgress& progress : playerProgress)
+        progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
+    PlayerLoad(nullptr);
+    FroackerLoad(nullptr);
+    PlayerRecord* player = (PlayerRecord*)Spawn(&Player, 400.0f, 100.0f);
+    FroackerRecord* larry = SpawnFroacker(2, 200.0f);
+    ASSERT_NE(player, nullptr);
+    ASSERT_NE(larry, nullptr);
+    Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
+    // The hit is seen for one tick only, in its hit-stop.
+    Hit(larry->actor, &player->actor, &Player, 5);
+    Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
+    EXPECT_EQ(larry->header->state, 0);
+    EXPECT_EQ(larry->actor.touched, 0);
+    int ticks = 1;
+    while (larry->header->state == 0 && ticks < 30) {
+        Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
+        ++ticks;
+    }
+    ASSERT_EQ(larry->header->state, 1) << "the chase never started";
+    EXPECT_EQ(larry->actor.hitlag, 0);
+    EXPECT_EQ(larry->target, player->header);
+    EXPECT_EQ(larry->chasing, 1);
+    EXPECT_TRUE(ShowsAnim(&larry->anim, froackerLarryHopAnim));
+
+    // A chase that has run out leaves it walking, until the next hit.
+    larry->header->state = 5;
+    larry->timer = 0;
+    Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
+    ASSERT_EQ(larry->header->state, 0);
+    EXPECT_EQ(larry->target, nullptr);
+    for (int t = 0; t < 20; ++t)
+        Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
+    EXPECT_EQ(larry->header->state, 0);
+    EXPECT_EQ(larry->chasing, 0);
+}
+
 TEST_F(FroackerYardSlayerTest, LarryFastChaseEndsAfter161TicksFarFromItsTarget)
 {
     FroackerLoad(nullptr);
