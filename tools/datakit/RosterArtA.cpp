@@ -471,7 +471,7 @@ bool WriteRosterDataA(const std::string& dir)
            WritePlacements(dir, "Village", "Audrey", {AudreyAt(2064, 664, false)}) &&
            WritePlacements(dir, "Village", "Draven", {{1168, 580, false}}) &&
            WritePlacements(dir, "BoneZone", "Audrey", {AudreyAt(968, 1312, false)}) &&
-           WritePlacements(dir, "BoneZone", "Draven", {{608, 1260, false}}) &&
+           WritePlacements(dir, "BoneZone", "Draven", {{608, 1272, false}}) &&
            WritePlacements(dir, "Test", "Audrey", {AudreyAt(testAudreyX, testAudreyFeetY, true)}) &&
            WritePlacements(dir, "Test", "Draven", {{testDravenX, testDravenY, true}});
 }

@@ -13,11 +13,13 @@ constexpr f32 audreyFeet = 14.0f;
 // Where they are placed (Audrey by its feet, Draven by its perch): clear of the scripted runs, which
 // all go right from the start. Graveyard: Audrey behind the start; Draven over the first ramp, out
 // of reach of a run that does not jump there. Test: both past the pit the scripted runs end at,
-// Audrey under the sloped underside and Draven over the run down from the hilltop.
+// Audrey under the sloped underside and Draven over the top of the run down from the hilltop.
+// Only the player's own attack provokes Draven: each perch is low enough (its body within 58 px, a
+// jump's height, plus the air swing's 22 px over the ground under it) for a jump attack to reach.
 constexpr f32 graveyardAudreyX = 120.0f, graveyardAudreyFeetY = 1408.0f;
-constexpr f32 graveyardDravenX = 1100.0f, graveyardDravenY = 1200.0f;
+constexpr f32 graveyardDravenX = 1100.0f, graveyardDravenY = 1224.0f;
 constexpr f32 testAudreyX = 1480.0f, testAudreyFeetY = 716.0f;
-constexpr f32 testDravenX = 2150.0f, testDravenY = 470.0f;
+constexpr f32 testDravenX = 2100.0f, testDravenY = 500.0f;
 
 // Writes the files under dir/Data/. False (after printing why) on a write failure.
 bool WriteRosterDataA(const std::string& dir);

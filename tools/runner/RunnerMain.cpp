@@ -1,7 +1,8 @@
 // runner: the game on the headless backend.
 //
 //   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... [--trace FILE]
-//          [--lives N] [--stage NAME | --objects FILE | --text FILE | --layout FILE]
+//          [--lives N] [--watch TYPE[:INDEX]]... [--start-at X,Y]
+//          [--stage NAME | --objects FILE | --text FILE | --layout FILE]
 //
 // Runs TICKS ticks of the game from DATA_DIR with a virtual clock. SCRIPT holds one key event a
 // line, "TICK SLOT down" or "TICK SLOT up" (SLOT a keyboard scan code, decimal or 0x hex), applied
@@ -15,6 +16,10 @@
 // angle, the four contacts and the ground contact, health, and the current stage's name; then the
 // fight: invulnerable count, lives, vanquished enemies, live enemies and bones, and the nearest
 // enemy's position and hit points. --lives gives the players N lives at the start instead of 3.
+// --watch (a test tool) adds trace columns of one instance of an actor type: the type's live count,
+// then the instance's state, position, speeds, hit points, flip, animation and frame.
+// --start-at (a test tool) puts player 1 at X,Y after the first tick it is spawned, so that a run
+// can begin next to what it tests.
 // --stage starts the game's stage of that name ("Test", "Graveyard", "Village 1", ...) at the
 // first tick instead of the game's own first stage.
 // --objects writes a placement file of test markers at FILE with the data kit and runs a stage of
@@ -57,7 +62,7 @@ u32 FrameChecksum()
 int Usage()
 {
     fprintf(stderr, "usage: runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... "
-                    "[--trace FILE] [--lives N] [--stage NAME | --objects FILE | --text FILE | --layout FILE]\n");
+                    "[--trace FILE] [--lives N] [--watch TYPE[:INDEX]]... [--start-at X,Y] [--stage NAME | --objects FILE | --text FILE | --layout FILE]\n");
     return 2;
 }
 
@@ -109,6 +114,19 @@ int main(int argc, char** argv)
             textPath = std::filesystem::absolute(argv[++i]).string();
         } else if (strcmp(argv[i], "--trace") == 0 && i + 1 < argc) {
             tracePath = std::filesystem::absolute(argv[++i]).string();
+        } else if (strcmp(argv[i], "--watch") == 0 && i + 1 < argc) {
+            if (!AddTraceWatch(argv[++i])) {
+                fprintf(stderr, "runner: --watch wants TYPE or TYPE:INDEX, not \"%s\"\n", argv[i]);
+                return Usage();
+            }
+        } else if (strcmp(argv[i], "--start-at") == 0 && i + 1 < argc) {
+            float x = 0.0f, y = 0.0f;
+            char tail = 0;
+            if (sscanf(argv[++i], "%f,%f%c", &x, &y, &tail) != 2) {
+                fprintf(stderr, "runner: --start-at wants X,Y, not \"%s\"\n", argv[i]);
+                return Usage();
+            }
+            SetPlayerStartAt(x, y);
         } else if (strcmp(argv[i], "--stage") == 0 && i + 1 < argc) {
             stageName = argv[++i];
         } else if (strcmp(argv[i], "--lives") == 0 && i + 1 < argc) {
@@ -168,6 +186,7 @@ int main(int argc, char** argv)
             headless::SetKey(events[nextEvent].slot, events[nextEvent].down);
         headless::SetCounter(headless::Counter() + tickLength);
         GamePass();
+        ApplyPlayerStartAt();
         if (checksums)
             fprintf(checksums, "%u %08x\n", tick, FrameChecksum());
         WritePlayerTraceRow(tick);

@@ -7,11 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
+#include "Engine/Common/Anim.h"
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/GameThread.h"
 #include "Game/Actors/ActorBlock.h"
+#include "Game/Enemies/AudreyShot.h"
+#include "Game/Enemies/Projectile.h"
 #include "Game/Player/Player.h"
 #include "Game/Whip/Whip.h"
 
@@ -210,7 +214,97 @@ const ActorBlock* NearestEnemy(f32 x, f32 y)
     return nearest;
 }
 
+// ---- test tools: watched actors and the player's start ------------------------------------------
+
+struct TraceWatch {
+    std::string spec, name;
+    u32 index;
+};
+std::vector<TraceWatch> traceWatches;
+
+bool startAtPending;
+f32 startAtX, startAtY;
+
+// Types that never name themselves, found by the name of their record instead.
+struct UnnamedType {
+    const char* name;
+    const ObjectType* type;
+};
+const UnnamedType unnamedTypes[] = {{"AudreyShot", &AudreyShot}, {"Projectile", &Projectile}};
+
+const ObjectType* TypeNamed(const std::string& name)
+{
+    for (const UnnamedType& unnamed : unnamedTypes)
+        if (name == unnamed.name)
+            return unnamed.type->registered && unnamed.type->loadCount > 0 ? unnamed.type : nullptr;
+    for (u32 slot = 0; objectTypes && slot < objectTypeCapacity; ++slot) {
+        const ObjectType* type = objectTypes[slot];
+        if (type && type->registered && type->loadCount > 0 && type->name && name == type->name)
+            return type;
+    }
+    return nullptr;
+}
+
+void WriteWatchColumns(const TraceWatch& watch)
+{
+    const ObjectType* type = TypeNamed(watch.name);
+    fprintf(traceFile, ",%u", type ? (unsigned)type->liveCount : 0u);
+    const ObjectHeader* header = type && type->pool && watch.index < type->poolSize ? type->pool[watch.index] : nullptr;
+    void* data = header && type->instanceTable ? type->instanceTable[watch.index] : nullptr;
+    if (!header || !data || !header->alive || header->free) {
+        fputs(",0,,,,,,,,,", traceFile);
+        return;
+    }
+    // Actor types keep their block right behind the instance's header pointer.
+    const ActorBlock* actor = (const ActorBlock*)((void**)data + 1);
+    const AnimPlayer* anim = actor->anim;
+    fprintf(traceFile, ",1,%u,%.9g,%.9g,%.9g,%.9g,%.9g,%u", (unsigned)header->state, header->x, header->y,
+            header->vx, header->vy, actor->hp, (unsigned)header->flipX);
+    if (anim)
+        fprintf(traceFile, ",%u,%u", (unsigned)anim->activeAnimIndex, (unsigned)anim->frameIndex);
+    else
+        fputs(",,", traceFile);
+}
+
 } // namespace
+
+bool AddTraceWatch(const char* spec)
+{
+    std::string name = spec;
+    u32 index = 0;
+    if (const size_t colon = name.find(':'); colon != std::string::npos) {
+        const std::string number = name.substr(colon + 1);
+        char* end = nullptr;
+        const unsigned long value = strtoul(number.c_str(), &end, 10);
+        if (number.empty() || *end || value > 65535)
+            return false;
+        index = (u32)value;
+        name.resize(colon);
+    }
+    if (name.empty() || strpbrk(spec, ",\"\n"))
+        return false;
+    traceWatches.push_back({spec, name, index});
+    return true;
+}
+
+void SetPlayerStartAt(f32 x, f32 y)
+{
+    startAtPending = true;
+    startAtX = x;
+    startAtY = y;
+}
+
+void ApplyPlayerStartAt()
+{
+    PlayerRecord* player = startAtPending ? FirstPlayer() : nullptr;
+    if (!player || !player->header)
+        return;
+    ObjectHeader* header = player->header;
+    header->x = startAtX;
+    header->y = startAtY;
+    header->vx = header->vy = header->groundSpeed = 0.0f;
+    startAtPending = false;
+}
 
 bool ReadKeyScript(const char* path, std::vector<KeyEvent>* events)
 {
@@ -275,8 +369,12 @@ bool OpenPlayerTrace(const std::string& path)
         return false;
     fputs("tick,state,x,y,vx,vy,groundSpeed,plane,angle,contactLeft,contactRight,contactTop,contactBottom,"
           "groundContact,health,stage,invulnerable,lives,vanquished,enemies,bones,enemyX,enemyY,enemyHp,"
-          "whipState,joints,lineLength,tipX,tipY,collected,bonesCollected,checkpoint\n",
+          "whipState,joints,lineLength,tipX,tipY,collected,bonesCollected,checkpoint",
           traceFile);
+    for (const TraceWatch& watch : traceWatches)
+        for (const char* column : {"count", "alive", "state", "x", "y", "vx", "vy", "hp", "flipX", "anim", "frame"})
+            fprintf(traceFile, ",%s.%s", watch.spec.c_str(), column);
+    fputc('\n', traceFile);
     return true;
 }
 
@@ -324,6 +422,8 @@ void WritePlayerTraceRow(u32 tick)
                 player->progress ? (unsigned)player->progress->checkpoint : 255u);
     else
         fputs(",,,", traceFile);
+    for (const TraceWatch& watch : traceWatches)
+        WriteWatchColumns(watch);
     // Each row goes out at once: the rows before a crash are the evidence of what led to it.
     if (fputc('\n', traceFile) == EOF || fflush(traceFile) != 0)
         traceFailed = true;

@@ -32,5 +32,16 @@ bool OpenPlayerTrace(const std::string& path);
 void WritePlayerTraceRow(u32 tick);
 // Sets the lives of the four players' progress records (the game starts them at 3).
 void SetPlayerLives(u8 lives);
+// Test tools for the enemy runs.
+// Watches instance INDEX (default 0) of the actor type named NAME ("NAME" or "NAME:INDEX"): the
+// trace gains the columns "<spec>.count" (the type's live instances), ".alive", ".state", ".x",
+// ".y", ".vx", ".vy", ".hp", ".flipX", ".anim" and ".frame" (empty while the instance is not
+// alive). Call before OpenPlayerTrace. False on a bad spec.
+bool AddTraceWatch(const char* spec);
+// Puts player 1 at (x, y), at rest, after the first tick on which it is spawned: a run can start next
+// to what it tests instead of walking there.
+void SetPlayerStartAt(f32 x, f32 y);
+// Called after each tick: does the move SetPlayerStartAt asked for, once.
+void ApplyPlayerStartAt();
 // Closes the trace; false when a write failed along the way.
 bool ClosePlayerTrace();
