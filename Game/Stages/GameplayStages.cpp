@@ -17,6 +17,7 @@
 #include "Game/Display/Card.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/Hud.h"
+#include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Display/ResultsScreen.h"
 #include "Game/Enemies/Audrey.h"
@@ -201,6 +202,7 @@ void GraveyardStageLoad()
 
     HUDLoad(nullptr);
     PauseMenuLoad(nullptr);
+    InputConfigMenuLoad(nullptr);
     ResultsScreenLoad(nullptr);
     CardLoad(nullptr);
     HaystackKingLoad(nullptr);
@@ -270,6 +272,7 @@ void GraveyardStageUnload()
     FreeLayout(graveyardStage.layoutSlot);
     HUDUnload();
     PauseMenuUnload();
+    InputConfigMenuUnload();
     ResultsScreenUnload();
     CardUnload();
     HaystackKingUnload();
@@ -300,6 +303,7 @@ void Village1StageLoad()
 
     HUDLoad(nullptr);
     PauseMenuLoad(nullptr);
+    InputConfigMenuLoad(nullptr);
     CardLoad(nullptr);
     TestTextLoad(nullptr);
     LoadSharedObjectTypes(objects);
@@ -337,6 +341,7 @@ void Village1StageUnload()
     FreeLayout(village1Stage.layoutSlot);
     HUDUnload();
     PauseMenuUnload();
+    InputConfigMenuUnload();
     CardUnload();
     TestTextUnload();
     UnloadSharedObjectTypes();
@@ -368,6 +373,7 @@ void BossRushStageLoad()
 
     HUDLoad(nullptr);
     PauseMenuLoad(nullptr);
+    InputConfigMenuLoad(nullptr);
     LoadSharedObjectTypes(objects);
     HaystackKingLoad(nullptr);
     PlayerLoad(nullptr);
@@ -397,6 +403,7 @@ void BossRushStageUnload()
     FreeLayout(bossRushStage.layoutSlot);
     HUDUnload();
     PauseMenuUnload();
+    InputConfigMenuUnload();
     UnloadSharedObjectTypes();
     HaystackKingUnload();
     PlayerUnload();
@@ -420,6 +427,7 @@ void BoneZoneStageLoad()
 
     HUDLoad(nullptr);
     PauseMenuLoad(nullptr);
+    InputConfigMenuLoad(nullptr);
     ResultsScreenLoad(nullptr);
     CardLoad(nullptr);
     LoadSharedObjectTypes(objects);
@@ -541,6 +549,7 @@ void BoneZoneStageUnload()
     FreeLayout(boneZoneStage.layoutSlot);
     HUDUnload();
     PauseMenuUnload();
+    InputConfigMenuUnload();
     ResultsScreenUnload();
     CardUnload();
     UnloadSharedObjectTypes();
@@ -568,6 +577,7 @@ void TestStageLoad()
 
     HUDLoad(nullptr);
     PauseMenuLoad(nullptr);
+    InputConfigMenuLoad(nullptr);
     LoadSharedObjectTypes(objects);
     ProjectileLoad(nullptr);
     AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
@@ -601,6 +611,7 @@ void TestStageUnload()
     FreeLayout(testStage.layoutSlot);
     HUDUnload();
     PauseMenuUnload();
+    InputConfigMenuUnload();
     UnloadSharedObjectTypes();
     ProjectileUnload();
     AudreyUnload();
