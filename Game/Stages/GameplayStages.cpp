@@ -20,6 +20,7 @@
 #include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Display/ResultsScreen.h"
+#include "Game/Display/TitleMenu.h"
 #include "Game/Enemies/Audrey.h"
 #include "Game/Enemies/BasicEnemy.h"
 #include "Game/Enemies/Byu.h"
@@ -425,6 +426,7 @@ void BoneZoneStageLoad()
     SetLayersVisible(8, 8, 0);
     // The actor type list is emptied by the start handler here, after the types are in.
 
+    TitleMenuLoad(nullptr);
     HUDLoad(nullptr);
     PauseMenuLoad(nullptr);
     InputConfigMenuLoad(nullptr);
@@ -547,6 +549,7 @@ void BoneZoneStageFrame()
 void BoneZoneStageUnload()
 {
     FreeLayout(boneZoneStage.layoutSlot);
+    TitleMenuUnload();
     HUDUnload();
     PauseMenuUnload();
     InputConfigMenuUnload();
