@@ -446,6 +446,9 @@ void FroackerChuck(FroackerRecord* froacker)
     ActorBlock& actor = froacker->actor;
     switch (header->state) {
     case 0:
+        // As Larry: the player's hit is kept through its hit-stop, and provokes it after.
+        if (ProvokedByPlayer(actor) && !froacker->chasing)
+            froacker->target = actor.lastHitter->header;
         if (Hurt(actor)) {
             ShowHurt(froacker);
             break;
@@ -454,8 +457,8 @@ void FroackerChuck(FroackerRecord* froacker)
             froacker->anim.set = &froackerAnimSet;
             StartAnim(&froacker->anim, 0);
         }
-        if (ProvokedByPlayer(actor) && !froacker->chasing)
-            StartHop(froacker, actor.lastHitter->header, froackerHopAnim);
+        if (froacker->target && !froacker->chasing)
+            StartHop(froacker, froacker->target, froackerHopAnim);
         break;
     case 1:
         Hopped(froacker, froackerAimAnim);

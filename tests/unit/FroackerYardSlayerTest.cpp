@@ -271,7 +271,7 @@ TEST_F(FroackerYardSlayerTest, ChuckProvokedByThePlayerOnlyHopsAtIt)
     }
 }
 
-TEST_F(FroackerYardSlayerTest, LarryWhippedByThePlayerHopsOnceItsHitStopIsOver)
+TEST_F(FroackerYardSlayerTest, ChuckAndLarryWhippedByThePlayerHopOnceTheHitStopIsOver)
 {
     ASSERT_TRUE(datakit::WritePlayerData("."));
     for (PlayerProgress& progress : playerProgress)
@@ -279,36 +279,40 @@ TEST_F(FroackerYardSlayerTest, LarryWhippedByThePlayerHopsOnceItsHitStopIsOver)
     PlayerLoad(nullptr);
     FroackerLoad(nullptr);
     PlayerRecord* player = (PlayerRecord*)Spawn(&Player, 400.0f, 100.0f);
-    FroackerRecord* larry = SpawnFroacker(2, 200.0f);
     ASSERT_NE(player, nullptr);
-    ASSERT_NE(larry, nullptr);
-    Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
-    // The hit is seen for one tick only, in its hit-stop.
-    Hit(larry->actor, &player->actor, &Player, 5);
-    Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
-    EXPECT_EQ(larry->header->state, 0);
-    EXPECT_EQ(larry->actor.touched, 0);
-    int ticks = 1;
-    while (larry->header->state == 0 && ticks < 30) {
-        Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
-        ++ticks;
+    for (const i8 variant : {1, 2}) {
+        SCOPED_TRACE(variant == 1 ? "Chuck" : "Larry");
+        FroackerRecord* froacker = SpawnFroacker(variant, 200.0f);
+        ASSERT_NE(froacker, nullptr);
+        Tick(froacker, FroackerUpdate, FroackerLateUpdate, true);
+        // The hit is seen for one tick only, in its hit-stop.
+        Hit(froacker->actor, &player->actor, &Player, 5);
+        Tick(froacker, FroackerUpdate, FroackerLateUpdate, true);
+        EXPECT_EQ(froacker->header->state, 0);
+        EXPECT_EQ(froacker->actor.touched, 0);
+        int ticks = 1;
+        while (froacker->header->state == 0 && ticks < 30) {
+            Tick(froacker, FroackerUpdate, FroackerLateUpdate, true);
+            ++ticks;
+        }
+        ASSERT_EQ(froacker->header->state, 1) << "the chase never started";
+        EXPECT_EQ(froacker->actor.hitlag, 0);
+        EXPECT_EQ(froacker->target, player->header);
+        EXPECT_EQ(froacker->chasing, 1);
+        EXPECT_TRUE(ShowsAnim(&froacker->anim, variant == 1 ? froackerHopAnim : froackerLarryHopAnim));
+        if (variant != 2)
+            continue;
+        // A chase that has run out leaves Larry walking, until the next hit.
+        froacker->header->state = 5;
+        froacker->timer = 0;
+        Tick(froacker, FroackerUpdate, FroackerLateUpdate, true);
+        ASSERT_EQ(froacker->header->state, 0);
+        EXPECT_EQ(froacker->target, nullptr);
+        for (int t = 0; t < 20; ++t)
+            Tick(froacker, FroackerUpdate, FroackerLateUpdate, true);
+        EXPECT_EQ(froacker->header->state, 0);
+        EXPECT_EQ(froacker->chasing, 0);
     }
-    ASSERT_EQ(larry->header->state, 1) << "the chase never started";
-    EXPECT_EQ(larry->actor.hitlag, 0);
-    EXPECT_EQ(larry->target, player->header);
-    EXPECT_EQ(larry->chasing, 1);
-    EXPECT_TRUE(ShowsAnim(&larry->anim, froackerLarryHopAnim));
-
-    // A chase that has run out leaves it walking, until the next hit.
-    larry->header->state = 5;
-    larry->timer = 0;
-    Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
-    ASSERT_EQ(larry->header->state, 0);
-    EXPECT_EQ(larry->target, nullptr);
-    for (int t = 0; t < 20; ++t)
-        Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
-    EXPECT_EQ(larry->header->state, 0);
-    EXPECT_EQ(larry->chasing, 0);
 }
 
 TEST_F(FroackerYardSlayerTest, LarryFastChaseEndsAfter161TicksFarFromItsTarget)
