@@ -191,7 +191,8 @@ bool WriteSprites(const std::string& dir)
 {
     const std::string folder = "Data/Sprites/Bosses/HaystackKing/";
     Manifest manifest;
-    manifest.boxes = {BoxOf(-40, 40, kingFeet - 120, kingFeet)};
+    // The body's box, and the bales' (their position is their bottom, so they rest on the floor).
+    manifest.boxes = {BoxOf(-40, 40, kingFeet - 120, kingFeet), BoxOf(-24, 24, -48, 0)};
     // 0 the body's hurt box, 1 its contact attack, 2 the dust's and bales' touch.
     manifest.hitSets = {{BoxOf(-38, 38, kingFeet - 116, kingFeet)},
                         {BoxOf(-34, 34, kingFeet - 110, kingFeet - 2)},
@@ -225,6 +226,7 @@ bool WriteSprites(const std::string& dir)
             Cell c;
             std::vector<u16> hits;
             std::vector<ManPoint> points;
+            u16 box = 0;
             const double t = plan.frames > 1 ? (double)f / (plan.frames - 1) : 0.0;
             switch (plan.kind) {
             case 0: {
@@ -251,8 +253,9 @@ bool WriteSprites(const std::string& dir)
                 hits = {2};
                 break;
             case 3:
-                PaintBale(c, 0, -26, 24, f);
+                PaintBale(c, 0, -24, 24, f);
                 hits = {2};
+                box = 1;
                 break;
             default:
                 c.Rect(-8, -8, 8, 8, Marker);
@@ -260,7 +263,7 @@ bool WriteSprites(const std::string& dir)
             }
             ManFrame frame = Pack(sheet, packer, c);
             frame.duration = (u16)(plan.ticks * 256);
-            frame.boxIndex = 0;
+            frame.boxIndex = box;
             frame.points = points;
             for (u16 hit : hits)
                 frame.hits.push_back({hit, 0, 0});
