@@ -39,9 +39,11 @@
 #include "Game/World/BreakWall.h"
 #include "Game/World/Checkpoint.h"
 #include "Game/World/Collect.h"
+#include "Game/World/Corn.h"
 #include "Game/World/ParaSprite.h"
 #include "Game/World/Platform.h"
 #include "Game/World/Signs.h"
+#include "Game/World/Wagon.h"
 #include "Game/Whip/Whip.h"
 
 i32 stageBonesTotal;
@@ -308,6 +310,8 @@ void Village1StageLoad()
     CardLoad(nullptr);
     TestTextLoad(nullptr);
     LoadSharedObjectTypes(objects);
+    CornLoad(ObjectsFile(objects, "Corn.bin"));
+    WagonLoad(ObjectsFile(objects, "Wagon.bin"));
     HaystackKingLoad(ObjectsFile(objects, "HaystackKing.bin"));
     ProjectileLoad(nullptr);
     AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
@@ -346,6 +350,8 @@ void Village1StageUnload()
     CardUnload();
     TestTextUnload();
     UnloadSharedObjectTypes();
+    CornUnload();
+    WagonUnload();
     HaystackKingUnload();
     ProjectileUnload();
     AudreyUnload();

@@ -97,10 +97,29 @@ f32 Eased(f32 speed, f32 limit, f32 step)
     return speed;
 }
 
+// A wagon's wheels share one speed, which the leading wheel hands to the other every tick; a brake
+// on the touched wheel alone would be undone next tick, so both wheels of its cart are eased.
+void SlowWagon(ObjectHeader* wheel)
+{
+    WagonRecord* record = wagonInstances && wheel->index < Wagon.poolSize ? wagonInstances[wheel->index] : nullptr;
+    ObjectHeader* parts[2] = {nullptr, nullptr};
+    for (int i = 0; record && i < 2; ++i) {
+        const u32 index = i == 0 ? record->leftWheel : record->rightWheel;
+        WagonRecord* part = index < Wagon.poolSize ? wagonInstances[index] : nullptr;
+        if (part && part->header && part->header->alive && !part->header->free)
+            parts[i] = part->header;
+    }
+    if (!parts[0] && !parts[1])
+        parts[0] = wheel; // a wheel cut off from its cart
+    for (ObjectHeader* part : parts)
+        if (part)
+            part->groundSpeed = Eased(part->groundSpeed, 3.0f, 0.075f);
+}
+
 void Brush(CornRecord* stalk, ObjectHeader* g)
 {
     if (g->type == &Wagon)
-        g->groundSpeed = Eased(g->groundSpeed, 3.0f, 0.075f);
+        SlowWagon(g);
     else if (stalk->cut)
         g->groundSpeed = Eased(g->groundSpeed, 1.5f, 0.075f);
     else

@@ -165,6 +165,36 @@ TEST_F(CornTest, AStalkSlowsWhatBrushesIt)
     EXPECT_LE(wheel->header->groundSpeed, 3.0f);
 }
 
+// The wheels share the leader's speed every tick, so a stalk brushing either wheel brakes the cart.
+TEST_F(CornTest, AStalkBrushingOneWheelSlowsTheWholeWagon)
+{
+    LoadCorn();
+    ASSERT_TRUE(datakit::WriteWagonData("."));
+    WagonLoad(nullptr);
+    ASSERT_FALSE(HasFatalFailure());
+    lastSpawnedInstance = nullptr;
+    const u32 index = SpawnObject(&Wagon, 200.0f, 120.0f, WagonBody, 0);
+    ASSERT_NE(lastSpawnedInstance, nullptr);
+    WagonRecord* body = wagonInstances[index];
+    for (int i = 0; i < 120; ++i)
+        WagonLateUpdate(body);
+    CornRecord* stalk = Stalk(500.0f);
+    ASSERT_NE(stalk, nullptr);
+    for (const u32 touched : {body->leftWheel, body->rightWheel}) {
+        SCOPED_TRACE(touched == body->leftWheel ? "left wheel" : "right wheel");
+        wagonInstances[body->leftWheel]->header->groundSpeed = 6.0f;
+        wagonInstances[body->rightWheel]->header->groundSpeed = 6.0f;
+        for (int i = 0; i < 10; ++i) {
+            stalk->actor.lastHitter = &wagonInstances[touched]->actor;
+            CornLateUpdate(stalk);
+            WagonLateUpdate(body);
+        }
+        // Ten ticks of 0.075 from the corn and 0.01 of rolling friction.
+        EXPECT_NEAR(wagonInstances[body->leftWheel]->header->groundSpeed, 6.0f - 10 * 0.085f, 1e-3f);
+        EXPECT_NEAR(wagonInstances[body->rightWheel]->header->groundSpeed, 6.0f - 10 * 0.085f, 1e-3f);
+    }
+}
+
 TEST_F(CornTest, ABentStalkSpringsBackAFrameAtATime)
 {
     LoadCorn();

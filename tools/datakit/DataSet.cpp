@@ -18,6 +18,7 @@
 #include "tools/datakit/RosterArtA.h"
 #include "tools/datakit/GimmickArtB.h"
 #include "tools/datakit/GimmickArtA.h"
+#include "tools/datakit/GimmickArtC.h"
 #include "tools/datakit/RosterArtB.h"
 #include "tools/datakit/SplashArt.h"
 #include "tools/datakit/WhipArt.h"
@@ -87,6 +88,9 @@ bool BuildDataSet(const std::string& dir)
     if (!WriteGimmickArtA(dir))
         return false;
     if (!WriteGimmickDataB(dir))
+        return false;
+    // The wagon and the corn, with Village 1's placements of both.
+    if (!WriteGimmickDataC(dir))
         return false;
 
     // The full-screen fade.

@@ -162,8 +162,18 @@ bool WriteGimmickArtA(const std::string& dir)
         Placed(720, 480, 2, 48, 0, 2, 0, 3),
         Placed(1600, 460, 2, 0, 24, 3, 0, 3),
     };
+    // The Bone Zone: a slab gliding over the middle and a still one over the right ramp, each a
+    // jump up from the one-way floors at 1312. The Graveyard and Boss Rush place none, but every
+    // gameplay stage opens its Platform.bin.
+    const std::vector<PlacedObject> boneZone = {
+        Placed(608, 1248, 2, 48, 0, 2, 0, 3),
+        Placed(880, 1232, 0, 0, 0, 0, 0, 3),
+    };
     if (!WritePlacementFile(dir + "/Data/Stages/Test/Objects/Platform.bin", test) ||
-        !WritePlacementFile(dir + "/Data/Stages/Village/Objects/Platform.bin", village)) {
+        !WritePlacementFile(dir + "/Data/Stages/Village/Objects/Platform.bin", village) ||
+        !WritePlacementFile(dir + "/Data/Stages/BoneZone/Objects/Platform.bin", boneZone) ||
+        !WritePlacementFile(dir + "/Data/Stages/Graveyard/Objects/Platform.bin", {}) ||
+        !WritePlacementFile(dir + "/Data/Stages/BossRush/Objects/Platform.bin", {})) {
         fprintf(stderr, "datakit: cannot write the platform placements under %s\n", dir.c_str());
         return false;
     }

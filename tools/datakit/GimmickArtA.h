@@ -15,7 +15,8 @@ constexpr i8 crateBox[4] = {-16, 16, -16, 16};
 constexpr int paraHillsWidth = 64, paraHillsHeight = 96;
 
 // "Data/Sprites/Stages/{Test,Village1,BoneZone}/Platform.man", "Data/Sprites/Stages/BoneZone/
-// ParaSprite.man", and Platform.bin of Test and Village. False (after printing why) on a failure.
+// ParaSprite.man", and Platform.bin of every gameplay stage (the Graveyard's and Boss Rush's empty).
+// False (after printing why) on a failure.
 bool WriteGimmickArtA(const std::string& dir);
 
 } // namespace datakit

@@ -9,10 +9,11 @@ namespace datakit {
 
 // The wagon's wheels: their centres lie wagonWheelRadius over the ground they roll on.
 constexpr i32 wagonWheelRadius = 12;
-// Village 1: a wagon on the flat after the third hill (ground 716), and a corn field on the flat
-// before the last hills; both east of the start and west of the boss arena (x 3968 on).
-constexpr f32 villageWagonX = 2030.0f, villageWagonY = 660.0f;
-constexpr f32 villageCornX = 3260.0f, villageCornY = 706.0f;
+// Village 1: a wagon on the top of the first hill (ground 652, x 640-800), and a corn field at the
+// foot of its far side (ground 716, stalks over x 1064-1176, short of the breakable wall): pushed
+// off the top, the wagon rolls down through the corn.
+constexpr f32 villageWagonX = 720.0f, villageWagonY = 596.0f;
+constexpr f32 villageCornX = 1120.0f, villageCornY = 706.0f;
 constexpr f32 villageGroundY = 716.0f;
 
 // Writes the wagon's set (body, and hub, rim and spokes of each wheel) and properties.
