@@ -6,6 +6,7 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Layout.h"
 #include "Engine/Common/Palettes.h"
+#include "Engine/Render/PaletteRows.h"
 #include "Engine/Render/VideoMode.h"
 
 Palette* sharedPalette;
@@ -84,41 +85,15 @@ inline const TileRecord* CellRecord(const LayerContext& context, u16 cell)
 template <int W, bool All>
 inline void PutTile(u32* destination, const u8* pixels, const u32* palette)
 {
-    if (All) {
-        // Four indices a read.
-        for (int row = 0; row < 16; ++row) {
-            for (int column = 0; column < 16; column += 4) {
-                u32 four;
-                memcpy(&four, pixels + column, 4);
-                destination[column] = palette[four & 255];
-                destination[column + 1] = palette[(four >> 8) & 255];
-                destination[column + 2] = palette[(four >> 16) & 255];
-                destination[column + 3] = palette[four >> 24];
-            }
-            destination += W;
-            pixels += 16;
-        }
-        return;
-    }
-    for (int row = 0; row < 16; ++row) {
-        for (int column = 0; column < 16; ++column) {
-            const u8 index = pixels[column];
-            // A select rather than a branch: holes in masked tiles fall anywhere.
-            destination[column] = (All || index) ? palette[index] : destination[column];
-        }
-        destination += W;
-        pixels += 16;
-    }
+    for (int row = 0; row < 16; ++row, destination += W, pixels += 16)
+        palrows::PutRow<false, 0, !All>(pixels, destination, 16, palette, BlendRows{nullptr, nullptr});
 }
 
 // Part of one tile row, for the line drawers.
 template <bool All>
 inline void PutSpan(u32* destination, const u8* pixels, int count, const u32* palette)
 {
-    for (int i = 0; i < count; ++i) {
-        const u8 index = pixels[i];
-        destination[i] = (All || index) ? palette[index] : destination[i];
-    }
+    palrows::PutRow<false, 0, !All>(pixels, destination, count, palette, BlendRows{nullptr, nullptr});
 }
 
 // Part of one tile column, for the pixel-column drawers.
@@ -456,6 +431,13 @@ void CameraPaletted(const TileLayer* layer, u8 tileSheetIndex, const Layout* lay
                 const DrawTileFunction draw = record->opaque ? rendererSlots.DrawTile : rendererSlots.DrawTileMasked;
                 if (draw)
                     draw(record, 0, 0, x, y);
+            } else if (offset + 256 <= sharedPaletteCount) {
+                // An inner cell whose whole colour window is there: the plain tile loops serve.
+                u32* destination = frameBuffer + rowOffsets[y] + x;
+                if (record->opaque)
+                    PutTile<W, true>(destination, record->pixels, colours + offset);
+                else
+                    PutTile<W, false>(destination, record->pixels, colours + offset);
             } else {
                 PutPalettedTile<W, H>(record, offset, x, y, colours, sharedPaletteCount);
             }

@@ -1,13 +1,12 @@
 #include "Engine/Render/SpriteBlit.h"
 
-#include <bit>
-#include <cstring>
 #include <initializer_list>
 
 #include "Engine/Collision/AngleTables.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Render/BlendTables.h"
 #include "Engine/Render/DrawState.h"
+#include "Engine/Render/PaletteRows.h"
 #include "Engine/Render/VideoMode.h"
 
 namespace {
@@ -29,43 +28,6 @@ bool PlaceOnAxis(i64 position, i64 size, i64 bound, i32 wrap, i32 wrapLength, i3
             return true;
         }
     return false;
-}
-
-// One row of source indices onto the frame: c0 .. c1 - 1, the source read backwards for a
-// mirrored row.
-template <bool Backwards, u32 Mode>
-inline void SpriteRow(const u8* src, u32* dst, int c0, int c1, const u32* palette, BlendRows rows)
-{
-    const u8* from = Backwards ? src - c0 : src + c0;
-    u32* to = dst + c0;
-    u32* const end = dst + c1;
-    if constexpr (Mode == blendAddScaled && std::endian::native == std::endian::little) {
-        // Adding is all arithmetic, so two solid pixels are added together in one 64-bit word.
-        constexpr int step = Backwards ? -1 : 1;
-        for (; end - to >= 2; to += 2, from += 2 * step) {
-            const u8 first = from[0], second = from[step];
-            if (first && second) {
-                u64 pair;
-                memcpy(&pair, to, 8);
-                pair = AddSaturated<u64>((u64)palette[first] | ((u64)palette[second] << 32), pair);
-                memcpy(to, &pair, 8);
-                continue;
-            }
-            if (first)
-                to[0] = BlendPixel<Mode>(palette[first], to[0], rows);
-            if (second)
-                to[1] = BlendPixel<Mode>(palette[second], to[1], rows);
-        }
-    }
-#if defined(__GNUC__)
-#pragma GCC unroll 4
-#endif
-    for (; to < end; ++to) {
-        const u8 index = *from;
-        from += Backwards ? -1 : 1;
-        if (index)
-            *to = BlendPixel<Mode>(palette[index], *to, rows);
-    }
 }
 
 // Modes 1 and 2 take the source share of a colour through the tables; for an image of twice as
@@ -90,9 +52,9 @@ void PlainImage(const SpriteImage& image, int left, int top, const u32* palette,
         const u8* src = image.pixels + (size_t)(FlipY ? height - 1 - r : r) * (size_t)width;
         u32* dst = frame + (top + r) * W + left;
         if constexpr (FlipX)
-            SpriteRow<true, Mode>(src + width - 1, dst, c0, c1, palette, rows);
+            palrows::PutRow<true, Mode, true, true>(src + width - 1 - c0, dst + c0, c1 - c0, palette, rows);
         else
-            SpriteRow<false, Mode>(src, dst, c0, c1, palette, rows);
+            palrows::PutRow<false, Mode, true, true>(src + c0, dst + c0, c1 - c0, palette, rows);
     }
 }
 

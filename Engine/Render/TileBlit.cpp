@@ -2,25 +2,8 @@
 
 #include "Engine/Common/Layout.h"
 #include "Engine/Render/DrawState.h"
+#include "Engine/Render/PaletteRows.h"
 #include "Engine/Render/VideoMode.h"
-
-// One tile row; Count is the width when it is known at compile time (a whole row), else 0 and
-// `count` gives it. A masked row writes every pixel, a transparent one with the value it had: the
-// holes of a tile come in no pattern a branch could learn.
-template <bool Masked, int Count>
-inline void TileRow(const u8* src, u32* dst, const u32* palette, int count = Count)
-{
-    const int n = Count ? Count : count;
-    for (int c = 0; c < n; ++c) {
-        const u8 index = src[c];
-        if constexpr (Masked) {
-            const u32 colour = palette[index], d = dst[c];
-            dst[c] = index ? colour : d;
-        } else {
-            dst[c] = palette[index];
-        }
-    }
-}
 
 template <int W, int H, bool Masked>
 void DrawTilePixels(const u8* pixels, i32 scrollX, i32 scrollY, i32 x, i32 y)
@@ -38,13 +21,14 @@ void DrawTilePixels(const u8* pixels, i32 scrollX, i32 scrollY, i32 x, i32 y)
     const int r0 = top < 0 ? -top : 0, r1 = top > H - 16 ? H - top : 16;
     const u8* src = pixels + r0 * 16;
     u32* dst = frame + (top + r0) * W + left;
+    const BlendRows rows{nullptr, nullptr}; // tiles only copy
     if (c0 == 0 && c1 == 16) {
         for (int r = r0; r < r1; ++r, src += 16, dst += W)
-            TileRow<Masked, 16>(src, dst, palette);
+            palrows::PutRow<false, 0, Masked>(src, dst, 16, palette, rows);
         return;
     }
     for (int r = r0; r < r1; ++r, src += 16, dst += W)
-        TileRow<Masked, 0>(src + c0, dst + c0, palette, c1 - c0);
+        palrows::PutRow<false, 0, Masked>(src + c0, dst + c0, c1 - c0, palette, rows);
 }
 
 template <int W, int H>
