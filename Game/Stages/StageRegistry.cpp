@@ -1,5 +1,6 @@
 #include "Game/Stages/StageRegistry.h"
 
+#include "Game/Stages/FrontEndStages.h"
 #include "Game/Stages/GameplayStages.h"
 #include "Game/Stages/SplashStages.h"
 
@@ -27,10 +28,13 @@ void RegisterStages()
              StudioSplashStageStart, StudioSplashStageLoad, StudioSplashStageUnload);
     AddStage(&presentationGroup, &engineSplashStage, "Palvic Splash", EngineSplashStageFrame,
              EngineSplashStageStart, EngineSplashStageLoad, EngineSplashStageUnload);
-    AddStage(&presentationGroup, &titleStage, "Title Screen", nullptr, nullptr, nullptr, nullptr);
+    AddStage(&presentationGroup, &titleStage, "Title Screen", TitleStageFrame, TitleStageStart, TitleStageLoad,
+             TitleStageUnload);
     AddStage(&presentationGroup, &thanksStage, "Thanks For Playing!", nullptr, nullptr, nullptr, nullptr);
-    AddStage(&presentationGroup, &creditsStage, "Credits", nullptr, nullptr, nullptr, nullptr);
-    AddStage(&presentationGroup, &wipStage, "WIP Disclaimer", nullptr, nullptr, nullptr, nullptr);
+    AddStage(&presentationGroup, &creditsStage, "Credits", CreditsStageFrame, CreditsStageStart, CreditsStageLoad,
+             CreditsStageUnload);
+    AddStage(&presentationGroup, &wipStage, "WIP Disclaimer", WipStageFrame, WipStageStart, WipStageLoad,
+             WipStageUnload);
     AddStage(&mainStagesGroup, &graveyardStage, "Graveyard", GraveyardStageFrame, GraveyardStageStart,
              GraveyardStageLoad, GraveyardStageUnload);
     AddStage(&mainStagesGroup, &village1Stage, "Village 1", GameplayStageFrame, Village1StageStart,

@@ -30,13 +30,16 @@ evidence="$BUILD_DIR/e2e-evidence/runner_pause_graveyard"
 mkdir -p "$evidence"
 cp hud.png pause.png "$evidence/"
 
-# The HUD's heart red is in the frame before the pause (the menu's dim darkens it after); the
-# menu's highlighted line (the menu font's second palette) only in the paused frame.
-heart=e02840 highlight=ffcc38
-read -r _ hud_hearts hud_highlight < <(python3 "$here/png_colours.py" hud.png $heart $highlight)
-read -r _ pause_hearts pause_highlight < <(python3 "$here/png_colours.py" pause.png $heart $highlight)
+# The HUD's heart red and the ground's brown are in the frame before the pause; the menu's dim
+# darkens the ground after (the HUD shares the dim's draw layer, and the Fade type, loaded by the
+# first stage of the game, comes first in it, so the HUD stays bright); the menu's highlighted line
+# (the menu font's second palette) only in the paused frame.
+heart=e02840 ground=493729 highlight=ffcc38
+read -r _ hud_hearts hud_ground hud_highlight < <(python3 "$here/png_colours.py" hud.png $heart $ground $highlight)
+read -r _ pause_ground pause_highlight < <(python3 "$here/png_colours.py" pause.png $ground $highlight)
 [ "$hud_hearts" -gt 50 ] || { echo "FAIL: no hearts in the HUD frame ($hud_hearts)"; exit 1; }
-[ "$pause_hearts" -eq 0 ] || { echo "FAIL: the picture is not dimmed under the menu ($pause_hearts)"; exit 1; }
+[ "$hud_ground" -gt 1000 ] || { echo "FAIL: no ground in the HUD frame ($hud_ground)"; exit 1; }
+[ "$pause_ground" -eq 0 ] || { echo "FAIL: the picture is not dimmed under the menu ($pause_ground)"; exit 1; }
 [ "$hud_highlight" -eq 0 ] || { echo "FAIL: a highlighted menu line before the pause ($hud_highlight)"; exit 1; }
 [ "$pause_highlight" -gt 20 ] || { echo "FAIL: no highlighted line in the pause menu ($pause_highlight)"; exit 1; }
 

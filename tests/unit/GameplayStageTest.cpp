@@ -47,9 +47,11 @@ UseCounts TakeUseCounts()
     for (u32 i = 0; i < sheetSlotCount; ++i)
         if (sheetSlots[i])
             use.counts[std::string("sheet ") + (sheetSlots[i]->name ? sheetSlots[i]->name : "?")] = sheetSlots[i]->useCount;
+    // Palettes have no name, and a layout read afresh at a restart takes the lowest free slot:
+    // they are counted by how many have each use count.
     for (u32 i = 0; i < paletteSlotCount; ++i)
         if (paletteSlots[i])
-            use.counts["palette " + std::to_string(i)] = paletteSlots[i]->useCount;
+            ++use.counts["palettes used " + std::to_string(paletteSlots[i]->useCount) + " times"];
     for (u32 i = 0; objectTypes && i < objectTypeCapacity; ++i)
         if (objectTypes[i])
             use.counts["type " + std::to_string(i)] = objectTypes[i]->loadCount;

@@ -401,6 +401,75 @@ TEST_F(PauseMenuTest, TitleMenuStartGameAndClose)
     EXPECT_EQ(quitRequested.load(), 1);
 }
 
+TEST_F(PauseMenuTest, TitleMenuHasFourItemsOnceTheBossIsBeatenAndThreeBefore)
+{
+    controlsProbeType.runsWhilePaused = 1;
+    controlsProbeType.cullMarginX = controlsProbeType.cullMarginY = -1;
+    RegisterObjectType(nullptr, &controlsProbeType, &controlsProbes, sizeof(ControlsProbe), ObjectNoOp, ObjectNoOp,
+                       ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, nullptr, nullptr, NoUnload);
+    pauseMenuLinks = PauseMenuLinks{&controlsProbeType, SetProbeMenuIndex};
+    enum Effect { StartGame, BoneZone, Controls, Close };
+    struct Case {
+        u8 boss;
+        i8 cursor;
+        Effect effect;
+    };
+    const Case cases[] = {
+        {0, 0, StartGame}, {0, 1, Controls}, {0, 2, Close},
+        {1, 0, StartGame}, {1, 1, BoneZone}, {1, 2, Controls}, {1, 3, Close},
+    };
+    const f32 halfH = (f32)(screenHeight >> 1);
+    for (const Case& c : cases) {
+        bossDefeated = c.boss;
+        pauseMenuOpen = 0;
+        pendingStage = nullptr;
+        SpawnMenu(PauseMenuTitleMode);
+        Ticks(3);
+        // The items sit 13 pixels higher when there are four of them.
+        for (int line = 1; line < 5; ++line)
+            EXPECT_EQ(menu->lineTarget[line].y, halfH + 77.0f + 13.0f * (f32)(line - 1) - (c.boss ? 13.0f : 0.0f));
+        menu->cursor = c.cursor;
+        const u32 fadesBefore = Fade.liveCount;
+        Tick(ButtonStart);
+        const char* what = c.boss ? "boss beaten" : "boss standing";
+        switch (c.effect) {
+        case StartGame:
+        case BoneZone: {
+            EXPECT_EQ(menu->leaving, 1) << what << " " << (int)c.cursor;
+            const FadeRecord* fade = WatchedFade();
+            EXPECT_EQ(fade->header->spawnA, c.effect == StartGame ? FadeOutHold : FadeOutToStage);
+            int ticks = 0;
+            while (!pendingStage && ticks++ < 100)
+                Tick();
+            EXPECT_EQ(pendingStage, c.effect == StartGame ? &graveyardStage : &boneZoneStage) << what;
+            break;
+        }
+        case Controls:
+            EXPECT_EQ(menu->inControls, 1) << what;
+            EXPECT_EQ(menu->leaving, 0) << what;
+            break;
+        case Close: {
+            EXPECT_EQ(menu->leaving, 0) << what;
+            EXPECT_EQ(Fade.liveCount, fadesBefore + 1) << what;
+            int ticks = 0;
+            while (!quitRequested.load() && ticks++ < 100)
+                Tick();
+            EXPECT_EQ(quitRequested.load(), 1) << what;
+            EXPECT_EQ(pendingStage, nullptr) << what;
+            quitRequested = 0;
+            break;
+        }
+        }
+        DespawnObject(menu->header);
+        for (u32 i = 0; i < Fade.poolSize; ++i)
+            if (Fade.pool[i]->alive)
+                DespawnObject(Fade.pool[i]);
+        for (u32 i = 0; i < controlsProbeType.poolSize; ++i)
+            if (controlsProbeType.pool[i]->alive)
+                DespawnObject(controlsProbeType.pool[i]);
+    }
+}
+
 TEST_F(PauseMenuTest, PadAndKeyShortcuts)
 {
     struct Case {

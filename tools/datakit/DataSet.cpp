@@ -10,6 +10,7 @@
 #include "tools/datakit/EnemyArt.h"
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/FontWriter.h"
+#include "tools/datakit/FrontEndArt.h"
 #include "tools/datakit/ItemArt.h"
 #include "tools/datakit/HudArt.h"
 #include "tools/datakit/PackWriter.h"
@@ -115,6 +116,10 @@ bool BuildDataSet(const std::string& dir)
 
     // Bones, the bonus text, checkpoints, the tutorial sign with its pages, and where they stand.
     if (!WriteItemData(dir))
+        return false;
+
+    // The disclaimer's text, the title picture and the title music.
+    if (!WriteFrontEndData(dir))
         return false;
 
     // The studio logo and the engine emblem of the two splash screens.
