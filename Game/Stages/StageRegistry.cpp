@@ -3,6 +3,7 @@
 #include "Game/Stages/FrontEndStages.h"
 #include "Game/Stages/GameplayStages.h"
 #include "Game/Stages/SplashStages.h"
+#include "Game/Stages/ThanksStage.h"
 
 Stage studioSplashStage, engineSplashStage, titleStage, thanksStage, creditsStage, wipStage;
 Stage graveyardStage, village1Stage, bossRushStage, boneZoneStage, testStage;
@@ -30,7 +31,8 @@ void RegisterStages()
              EngineSplashStageStart, EngineSplashStageLoad, EngineSplashStageUnload);
     AddStage(&presentationGroup, &titleStage, "Title Screen", TitleStageFrame, TitleStageStart, TitleStageLoad,
              TitleStageUnload);
-    AddStage(&presentationGroup, &thanksStage, "Thanks For Playing!", nullptr, nullptr, nullptr, nullptr);
+    AddStage(&presentationGroup, &thanksStage, "Thanks For Playing!", ThanksStageFrame, ThanksStageStart,
+             ThanksStageLoad, ThanksStageUnload);
     AddStage(&presentationGroup, &creditsStage, "Credits", CreditsStageFrame, CreditsStageStart, CreditsStageLoad,
              CreditsStageUnload);
     AddStage(&presentationGroup, &wipStage, "WIP Disclaimer", WipStageFrame, WipStageStart, WipStageLoad,

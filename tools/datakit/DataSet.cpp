@@ -22,6 +22,7 @@
 #include "tools/datakit/GimmickArtC.h"
 #include "tools/datakit/RosterArtB.h"
 #include "tools/datakit/SplashArt.h"
+#include "tools/datakit/ThanksArt.h"
 #include "tools/datakit/WhipArt.h"
 #include "tools/datakit/Wav.h"
 
@@ -124,6 +125,10 @@ bool BuildDataSet(const std::string& dir)
 
     // The studio logo and the engine emblem of the two splash screens.
     if (!WriteSplashData(dir))
+        return false;
+
+    // The thanks picture and its text; the starfield's star, added to the title picture.
+    if (!WriteThanksData(dir))
         return false;
 
     // Last: everything written under Data/ again, packed into data.ch3.
