@@ -14,6 +14,7 @@
 #include "Engine/Platform/Controls.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Display/Fade.h"
+#include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Display/TitlePicture.h"
 #include "Game/Stages/StageRegistry.h"
@@ -124,6 +125,7 @@ void TitleStageLoad()
     FadeLoad(nullptr);
     TitleScreenLoad(nullptr);
     PauseMenuLoad(nullptr);
+    InputConfigMenuLoad(nullptr); // what the menu's "Controls" opens
     titleMusic = LoadMusic("Data/Music/Title.ogg", 0, 0);
     titleStage.loaded = 1;
 }
@@ -155,6 +157,7 @@ void TitleStageUnload()
     FadeUnload();
     TitleScreenUnload();
     PauseMenuUnload();
+    InputConfigMenuUnload();
     FreeMusic(titleMusic);
     titleStage.started = 0;
     titleStage.loaded = 0;

@@ -11,6 +11,7 @@
 #include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Platform/Controls.h"
 #include "Game/Display/Fade.h"
+#include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Display/TitlePicture.h"
 #include "Game/Stages/FrontEndStages.h"
@@ -184,6 +185,27 @@ TEST_F(FrontEndStagesTest, TheTitleMainMenuIsSpawnedOncePerVisit)
         EXPECT_EQ(pauseMenuInstances[0]->header->spawnA, PauseMenuTitleMode);
         EXPECT_EQ(TitleScreen.liveCount, 1u);
     }
+    // Leaving the title gives its types back.
+    GoToStage(&creditsStage);
+    EXPECT_FALSE(TitleScreen.registered);
+    EXPECT_FALSE(PauseMenu.registered);
+    EXPECT_FALSE(InputConfigMenu.registered);
+}
+
+TEST_F(FrontEndStagesTest, ControlsOnTheTitleMainMenuOpensTheInputConfiguration)
+{
+    constexpr int keyDown = 80, keyReturn = 28;
+    GoToStage(&titleStage);
+    for (int i = 0; i < 60; ++i)
+        Tick();
+    ASSERT_EQ(PauseMenu.liveCount, 1u);
+    const PauseMenuRecord* menu = pauseMenuInstances[0];
+    TapKey(keyDown);
+    ASSERT_EQ(menu->cursor, 1); // "Controls"
+    TapKey(keyReturn);
+    EXPECT_EQ(menu->inControls, 1);
+    EXPECT_EQ(InputConfigMenu.liveCount, 1u);
+    EXPECT_EQ(currentStage, &titleStage);
 }
 
 TEST_F(FrontEndStagesTest, TheLogoDropsThenRidesOnTheMenuHeading)
