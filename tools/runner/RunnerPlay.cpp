@@ -1,6 +1,7 @@
 #include "tools/runner/RunnerPlay.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -14,10 +15,22 @@
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/GameThread.h"
 #include "Game/Actors/ActorBlock.h"
+#include "Game/Enemies/Audrey.h"
 #include "Game/Enemies/AudreyShot.h"
+#include "Game/Enemies/BasicEnemy.h"
+#include "Game/Enemies/Byu.h"
+#include "Game/Enemies/CandleHead.h"
+#include "Game/Enemies/Draven.h"
+#include "Game/Enemies/Froacker.h"
+#include "Game/Enemies/HaystackKing.h"
+#include "Game/Enemies/Orb.h"
 #include "Game/Enemies/Projectile.h"
+#include "Game/Enemies/YardSlayer.h"
 #include "Game/Player/Player.h"
 #include "Game/Whip/Whip.h"
+#include "Game/World/BreakWall.h"
+#include "Game/World/Corn.h"
+#include "Game/World/Wagon.h"
 
 namespace {
 
@@ -245,6 +258,31 @@ const ObjectType* TypeNamed(const std::string& name)
     return nullptr;
 }
 
+// Where each actor type keeps its block in its record. Any other type is watched by its header alone:
+// reading a block it does not have would read past its record.
+struct ActorBlockAt {
+    const ObjectType* type;
+    size_t offset;
+};
+const ActorBlockAt actorBlocks[] = {
+    {&Player, offsetof(PlayerRecord, actor)},         {&Whip, offsetof(WhipRecord, actor)},
+    {&BasicEnemy, offsetof(EnemyRecord, actor)},      {&Byu, offsetof(EnemyRecord, actor)},
+    {&Projectile, offsetof(EnemyRecord, actor)},      {&CandleHead, offsetof(CandleHeadRecord, actor)},
+    {&Orb, offsetof(OrbRecord, actor)},               {&Audrey, offsetof(AudreyRecord, actor)},
+    {&AudreyShot, offsetof(AudreyShotRecord, actor)}, {&Draven, offsetof(DravenRecord, actor)},
+    {&Froacker, offsetof(FroackerRecord, actor)},     {&YardSlayer, offsetof(YardSlayerRecord, actor)},
+    {&HaystackKing, offsetof(HaystackKingRecord, actor)}, {&BreakWall, offsetof(BreakWallRecord, actor)},
+    {&Corn, offsetof(CornRecord, actor)},             {&Wagon, offsetof(WagonRecord, actor)},
+};
+
+const ActorBlock* ActorBlockOf(const ObjectType* type, void* data)
+{
+    for (const ActorBlockAt& at : actorBlocks)
+        if (at.type == type)
+            return (const ActorBlock*)((u8*)data + at.offset);
+    return nullptr;
+}
+
 void WriteWatchColumns(const TraceWatch& watch)
 {
     const ObjectType* type = TypeNamed(watch.name);
@@ -255,11 +293,13 @@ void WriteWatchColumns(const TraceWatch& watch)
         fputs(",0,,,,,,,,,", traceFile);
         return;
     }
-    // Actor types keep their block right behind the instance's header pointer.
-    const ActorBlock* actor = (const ActorBlock*)((void**)data + 1);
-    const AnimPlayer* anim = actor->anim;
-    fprintf(traceFile, ",1,%u,%.9g,%.9g,%.9g,%.9g,%.9g,%u", (unsigned)header->state, header->x, header->y,
-            header->vx, header->vy, actor->hp, (unsigned)header->flipX);
+    const ActorBlock* actor = ActorBlockOf(type, data);
+    const AnimPlayer* anim = actor ? actor->anim : nullptr;
+    fprintf(traceFile, ",1,%u,%.9g,%.9g,%.9g,%.9g,", (unsigned)header->state, header->x, header->y, header->vx,
+            header->vy);
+    if (actor)
+        fprintf(traceFile, "%.9g", actor->hp);
+    fprintf(traceFile, ",%u", (unsigned)header->flipX);
     if (anim)
         fprintf(traceFile, ",%u,%u", (unsigned)anim->activeAnimIndex, (unsigned)anim->frameIndex);
     else
