@@ -18,6 +18,7 @@
 #include "Game/Stages/StageSettings.h"
 #include "Game/World/Bonus.h"
 #include "Game/World/Checkpoint.h"
+#include "tests/unit/DataSetGame.h"
 #include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/DataSet.h"
@@ -164,30 +165,7 @@ TEST_F(CheckpointTest, StillUntilTouchedThroughThePlayersMoveThenAnimating)
 
 // ---- on the grey-box Graveyard ----
 
-class CheckpointStageTest : public HeadlessGame {
-protected:
-    std::filesystem::path home_, folder_;
-
-    void SetUp() override
-    {
-        folder_ = std::filesystem::temp_directory_path() / ("palvic-checkpoint-stage-" + std::to_string(getpid()));
-        std::filesystem::remove_all(folder_);
-        ASSERT_TRUE(datakit::BuildDataSet(folder_.string()));
-        home_ = std::filesystem::current_path();
-        std::filesystem::current_path(folder_);
-        HeadlessGame::SetUp();
-        StartGame();
-    }
-
-    void TearDown() override
-    {
-        HeadlessGame::TearDown();
-        // The set-up's menu font is left marked loaded over sheets the shutdown freed.
-        menuFont = BitmapFont{};
-        std::filesystem::current_path(home_);
-        std::filesystem::remove_all(folder_);
-    }
-};
+class CheckpointStageTest : public DataSetGame {};
 
 TEST_F(CheckpointStageTest, RestartStartsThePlayerAtTheCheckpointANewStageForgetsIt)
 {

@@ -15,42 +15,25 @@
 #include "Game/Display/PauseMenu.h"
 #include "Game/Display/TitlePicture.h"
 #include "Game/Stages/FrontEndStages.h"
-#include "tests/unit/HeadlessGame.h"
+#include "tests/unit/DataSetGame.h"
 #include "tools/datakit/DataSet.h"
 
 namespace {
 
 constexpr int keyS = 31; // Jump by default
 
-class FrontEndStagesTest : public HeadlessGame {
+class FrontEndStagesTest : public DataSetGame {
 protected:
-    static std::filesystem::path dataFolder;
-    static bool dataBuilt;
-
-    static void SetUpTestSuite()
-    {
-        dataFolder = std::filesystem::temp_directory_path() / ("palvic-front-end-" + std::to_string(getpid()));
-        std::filesystem::remove_all(dataFolder);
-        dataBuilt = datakit::BuildDataSet(dataFolder.string());
-    }
-
-    static void TearDownTestSuite() { std::filesystem::remove_all(dataFolder); }
-
     void SetUp() override
     {
-        ASSERT_TRUE(dataBuilt);
-        home_ = std::filesystem::current_path();
-        std::filesystem::current_path(dataFolder);
-        HeadlessGame::SetUp();
-        StartGame();
+        DataSetGame::SetUp();
         ASSERT_EQ(currentStage, &wipStage);
     }
 
     void TearDown() override
     {
         headless::SetKey(keyS, false);
-        HeadlessGame::TearDown();
-        std::filesystem::current_path(home_);
+        DataSetGame::TearDown();
     }
 
     // Ticks until the current stage is another than `from` or the limit is reached; the ticks run.
@@ -71,12 +54,7 @@ protected:
             count += Fade.pool[i]->alive && Fade.pool[i]->spawnA == mode;
         return count;
     }
-
-    std::filesystem::path home_;
 };
-
-std::filesystem::path FrontEndStagesTest::dataFolder;
-bool FrontEndStagesTest::dataBuilt;
 
 TEST_F(FrontEndStagesTest, WithoutInputTheGameRunsFromTheDisclaimerToTheTitleMainMenu)
 {

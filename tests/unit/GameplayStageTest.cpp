@@ -21,7 +21,7 @@
 #include "Game/Player/Player.h"
 #include "Game/Stages/GameplayStages.h"
 #include "Game/Stages/StageSettings.h"
-#include "tests/unit/HeadlessGame.h"
+#include "tests/unit/DataSetGame.h"
 #include "tools/datakit/DataSet.h"
 
 namespace {
@@ -104,47 +104,14 @@ std::vector<StageCase> StageCases()
     };
 }
 
-class GameplayStageTest : public HeadlessGame {
+class GameplayStageTest : public DataSetGame {
 protected:
-    static std::filesystem::path dataFolder;
-    static bool dataBuilt;
-
-    static void SetUpTestSuite()
-    {
-        // One folder a process: ctest runs the suite's tests side by side.
-        dataFolder = std::filesystem::temp_directory_path() / ("palvic-gameplay-stages-" + std::to_string(getpid()));
-        std::filesystem::remove_all(dataFolder);
-        dataBuilt = datakit::BuildDataSet(dataFolder.string());
-    }
-
-    static void TearDownTestSuite() { std::filesystem::remove_all(dataFolder); }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(dataBuilt);
-        home_ = std::filesystem::current_path();
-        std::filesystem::current_path(dataFolder);
-        HeadlessGame::SetUp();
-        StartGame();
-    }
-
-    void TearDown() override
-    {
-        HeadlessGame::TearDown();
-        std::filesystem::current_path(home_);
-    }
-
     void Ticks(int count)
     {
         for (int i = 0; i < count; ++i)
             Tick();
     }
-
-    std::filesystem::path home_;
 };
-
-std::filesystem::path GameplayStageTest::dataFolder;
-bool GameplayStageTest::dataBuilt;
 
 class GameplayStageTable : public GameplayStageTest, public ::testing::WithParamInterface<StageCase> {};
 

@@ -15,7 +15,7 @@
 #include "Game/Display/ThanksPicture.h"
 #include "Game/Stages/ThanksStage.h"
 #include "tests/unit/AssetFiles.h"
-#include "tests/unit/HeadlessGame.h"
+#include "tests/unit/DataSetGame.h"
 #include "tools/datakit/DataSet.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/TgaWriter.h"
@@ -57,34 +57,12 @@ TEST(ThanksStars, DepthsSortNearestFirst)
     EXPECT_EQ(CompareThanksEntries(&a, &b), 0);
 }
 
-class ThanksStageTest : public HeadlessGame {
+class ThanksStageTest : public DataSetGame {
 protected:
-    static std::filesystem::path dataFolder;
-    static bool dataBuilt;
-
-    static void SetUpTestSuite()
-    {
-        dataFolder = std::filesystem::temp_directory_path() / ("palvic-thanks-" + std::to_string(getpid()));
-        std::filesystem::remove_all(dataFolder);
-        dataBuilt = datakit::BuildDataSet(dataFolder.string());
-    }
-
-    static void TearDownTestSuite() { std::filesystem::remove_all(dataFolder); }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(dataBuilt);
-        home_ = std::filesystem::current_path();
-        std::filesystem::current_path(dataFolder);
-        HeadlessGame::SetUp();
-        StartGame();
-    }
-
     void TearDown() override
     {
         headless::SetKey(keyS, false);
-        HeadlessGame::TearDown();
-        std::filesystem::current_path(home_);
+        DataSetGame::TearDown();
     }
 
     void EnterThanks()
@@ -109,11 +87,7 @@ protected:
         return fadeInstances[thanksFadeIndex];
     }
 
-    std::filesystem::path home_;
 };
-
-std::filesystem::path ThanksStageTest::dataFolder;
-bool ThanksStageTest::dataBuilt;
 
 TEST_F(ThanksStageTest, StartsTheFieldThePictureAndTheFades)
 {
