@@ -8,4 +8,4 @@ cmake --preset linux
 cmake --build --preset linux --target brakkenfell datakit_tool
 build/linux/tools/datakit build build/game
 cd build/game
-exec ../linux/brakkenfell --dev-menu
+exec ../linux/brakkenfell "$@"
