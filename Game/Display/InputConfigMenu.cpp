@@ -13,6 +13,7 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Display/KeyNames.h"
 #include "Game/Display/PauseMenu.h"
+#include "Game/Display/Rebinding.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 
@@ -26,7 +27,6 @@ constexpr u8 menuUpdatePass = 6;
 constexpr u8 menuDrawLayer = 15;
 
 constexpr int keyBackspace = 14;
-constexpr int keyEnter = 28;
 constexpr int padButtonB = 139;
 constexpr int lastDeviceSlot = 254;
 
@@ -36,13 +36,6 @@ constexpr u32 ButtonSwipe = 0x20; // taken with Jump once a code is bound
 // Binding slots of the binding rows; rows 7 and 8 exist only with the line adjustment split.
 constexpr int rowSlots[9] = {BindUp, BindDown, BindLeft, BindRight, BindJump, BindAttack, BindGrapple,
                              BindLineIn, BindLineOut};
-// Slots a new code is swapped out of. Start and Select are left alone: their code may also serve
-// an action.
-constexpr int swappedSlots[12] = {0, 1, 2, 3, 4, 5, 6, 7, 10, 11, 12, 13};
-
-// Keys that can be bound beside scan codes 12-52: tested in this order, the last pressed one wins.
-constexpr int extraKeys[8] = {57, 29, 56, 42, 72, 80, 75, 77};
-
 i32 Split()
 {
     return lineAdjustmentSplit ? 1 : 0;
@@ -76,38 +69,10 @@ void SetPauseMenuIndex(void* instance, u32 index)
     ((InputConfigMenuRecord*)instance)->pauseMenuIndex = index;
 }
 
-// The new code pressed this tick, or -1 while none qualifies.
-int PressedCode(const InputConfigMenuRecord* menu)
-{
-    int code = -1;
-    if (menu->padMode) {
-        for (int slot = 128; slot <= 146; ++slot)
-            if (Pressed(slot))
-                code = slot;
-        // The D-pad's missing four, Select, Start and the sticks are refused.
-        if ((code >= 132 && code <= 135) || code >= 144)
-            return -1;
-        return code;
-    }
-    for (int slot = 12; slot <= 52; ++slot)
-        if (slot != keyEnter && Pressed(slot))
-            code = slot;
-    for (int key : extraKeys)
-        if (Pressed(key))
-            code = key;
-    return code;
-}
-
 void Rebind(InputConfigMenuRecord* menu, u8 code)
 {
     MenuPressed() &= ~(ButtonJump | ButtonSwipe);
-    u8* bindings = BindingsOf(menu);
-    const int slot = InputConfigRowSlot(menu->rebindRow);
-    const u8 old = bindings[slot];
-    for (int other : swappedSlots)
-        if (bindings[other] == code)
-            bindings[other] = old;
-    bindings[slot] = code;
+    SwapBinding(BindingsOf(menu), InputConfigRowSlot(menu->rebindRow), code);
     menu->rebindRow = -1;
 }
 
@@ -366,7 +331,7 @@ void InputConfigMenuUpdate(void* instance)
     }
 
     if (menu->rebindRow >= 0) {
-        const int code = PressedCode(menu);
+        const int code = PressedBindingCode(menu->padMode);
         if (code >= 0)
             Rebind(menu, (u8)code);
         return;

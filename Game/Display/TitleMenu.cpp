@@ -16,6 +16,7 @@
 #include "Game/Display/Fade.h"
 #include "Game/Display/Hud.h"
 #include "Game/Display/KeyNames.h"
+#include "Game/Display/Rebinding.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "Game/Whip/Whip.h"
@@ -107,40 +108,11 @@ f32 Approach(f32 value, f32 target, f32 step)
     return value;
 }
 
-// The code a row is rebound to: the input pressed this tick, or -1 while none qualifies.
-int FindNewCode(u8 padMode)
-{
-    int code = -1;
-    if (padMode) {
-        for (int slot = 128; slot <= 146; ++slot)
-            if (ButtonState(PlanePressed, slot))
-                code = slot;
-        // The unnamed pad inputs, Select, Start and the sticks are refused while pressed.
-        if ((code >= 132 && code <= 135) || (code >= 144 && code <= 147))
-            return -1;
-        return code;
-    }
-    for (int slot = 12; slot <= 52; ++slot)
-        if (slot != 28 && ButtonState(PlanePressed, slot))
-            code = slot;
-    static constexpr int lateKeys[] = {57, 29, 56, 42, 72, 80, 75, 77};
-    for (int slot : lateKeys)
-        if (ButtonState(PlanePressed, slot))
-            code = slot;
-    return code;
-}
-
 // Gives the row's slot the code; whichever action held it gets the row's old code.
 void Rebind(TitleMenuRecord* menu, u8 code)
 {
     u8* bindings = menu->padMode ? playerControls[0].padBinding : playerControls[0].keyBinding;
-    const u8 slot = titleMenuRowSlots[menu->rebindRow];
-    const u8 old = bindings[slot];
-    static constexpr int swappable[] = {0, 1, 2, 3, 4, 5, 6, 7, 10, 11, 12, 13};
-    for (int other : swappable)
-        if (bindings[other] == code)
-            bindings[other] = old;
-    bindings[slot] = code;
+    SwapBinding(bindings, titleMenuRowSlots[menu->rebindRow], code);
     menu->rebindRow = -1;
 }
 
@@ -213,7 +185,7 @@ bool UpdateConfigPage(TitleMenuRecord* menu)
         if (pressed & pressRight)
             menu->cursor = (i8)(menu->cursor + 6);
     } else {
-        const int code = menu->rebindRow < titleMenuRows - 1 ? FindNewCode(menu->padMode) : -1;
+        const int code = menu->rebindRow < titleMenuRows - 1 ? PressedBindingCode(menu->padMode) : -1;
         if (code >= 0) {
             Pressed() &= ~(pressJump | pressBack);
             Rebind(menu, (u8)code);
