@@ -29,13 +29,20 @@ void ShowInputError(const char* text)
     MessageBoxA(nullptr, text, "DirectInput Error", MB_ICONERROR);
 }
 
+// XInput 1.3 (by its ordinal), else the versions a stock Windows ships (by name).
 void LoadXInput()
 {
     if (xinputGetState)
         return;
-    HMODULE library = LoadLibraryA("xinput1_3.dll");
-    if (library)
+    if (HMODULE library = LoadLibraryA("xinput1_3.dll"))
         xinputGetState = (XInputGetStateProc)(void*)GetProcAddress(library, (LPCSTR)(ULONG_PTR)2);
+    static const char* const fallbacks[] = {"xinput1_4.dll", "xinput9_1_0.dll"};
+    for (const char* name : fallbacks) {
+        if (xinputGetState)
+            return;
+        if (HMODULE library = LoadLibraryA(name))
+            xinputGetState = (XInputGetStateProc)(void*)GetProcAddress(library, "XInputGetState");
+    }
 }
 
 void AddXInputDeviceId(u32 id)
@@ -162,7 +169,9 @@ i32 InitDirectInput(void* mainWindow)
         return result;
     }
 
-    FindXInputDevices();
+    // Without XInput the pads it would read stay with DirectInput, or no one would read them.
+    if (xinputGetState)
+        FindXInputDevices();
 
     IDirectInputJoyConfig8* joyConfig = nullptr;
     result = directInput->QueryInterface(IID_IDirectInputJoyConfig8, (void**)&joyConfig);
