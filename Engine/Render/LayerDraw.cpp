@@ -96,14 +96,22 @@ inline void PutSpan(u32* destination, const u8* pixels, int count, const u32* pa
     palrows::PutRow<false, 0, !All>(pixels, destination, count, palette, BlendRows{nullptr, nullptr});
 }
 
-// Part of one tile column, for the pixel-column drawers.
+// Part of one tile column, for the pixel-column drawers. A masked pixel is written back as it was
+// rather than skipped: a tile's holes seldom repeat from one column to the next, so a branch on
+// them would miss often, and the frame row is read anyway to write the colour.
 template <int W, bool All>
 inline void PutColumnSpan(u32* destination, const u8* pixels, int count, const u32* palette)
 {
+#if defined(__GNUC__)
+#pragma GCC unroll 16
+#endif
     for (int i = 0; i < count; ++i) {
         const u8 index = pixels[i * 16];
-        if (All || index)
-            destination[i * W] = palette[index];
+        const u32 colour = palette[index];
+        if constexpr (All)
+            destination[i * W] = colour;
+        else
+            destination[i * W] = index ? colour : destination[i * W];
     }
 }
 
