@@ -10,6 +10,7 @@
 PackFileTable packFileTable;
 u8 looseFileMode = 1;
 u8 packAbsent = 1;
+void (*assetMissingHook)(const char* path);
 
 namespace {
 
@@ -333,11 +334,12 @@ u32 OpenAssetFile(const char* path)
     }
     // Some C libraries open a folder for reading; it is never a data file.
     std::error_code error;
-    if (std::filesystem::is_directory(path, error))
+    FILE* file = std::filesystem::is_directory(path, error) ? nullptr : fopen(path, "rb");
+    if (!file) {
+        if (assetMissingHook)
+            assetMissingHook(path);
         return 0;
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return 0;
+    }
     if (pack.looseFile)
         pack.looseStack[pack.looseDepth++] = pack.looseFile;
     pack.looseFile = file;

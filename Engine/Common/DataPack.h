@@ -58,6 +58,10 @@ void CloseDataPack();
 // (the enclosing file, if any, is current again).
 u32 OpenAssetFile(const char* path);
 
+// Called with the path of every open that found the file nowhere; null (the default) calls
+// nothing. Tests set it to list the files a stage asks for and the data set lacks.
+extern void (*assetMissingHook)(const char* path);
+
 // Closes the current file; the enclosing one becomes current and reads on where it stopped.
 void CloseAssetFile();
 
