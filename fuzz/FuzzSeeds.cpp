@@ -1,5 +1,5 @@
 // fuzz_seeds DIR: writes a starting corpus for each of the file fuzz targets, made by the data kit,
-// into DIR/pack_fuzz, DIR/tga_fuzz, DIR/man_fuzz and DIR/layout_fuzz.
+// into DIR/pack_fuzz, DIR/tga_fuzz, DIR/man_fuzz, DIR/layout_fuzz, DIR/vep_fuzz and DIR/placement_fuzz.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,7 +8,9 @@
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/PackWriter.h"
+#include "tools/datakit/PlacementWriter.h"
 #include "tools/datakit/TgaWriter.h"
+#include "tools/datakit/VepWriter.h"
 
 using namespace datakit;
 
@@ -108,5 +110,33 @@ int main(int argc, char** argv)
         }
         ok &= WriteFile(dir + "/layout_fuzz/seed" + std::to_string(version) + ".bin", MakeLayout(layout));
     }
+    // Properties files: one with attack rows, one that ends after the length byte (no row table).
+    Vep vep;
+    vep.values[0] = 2.5;
+    vep.anims = {0, 1, 2, -1, 3, 0, 0, 0, 0, 0};
+    vep.skipped = {1, 2, 3};
+    vep.rows = {{1, 2, 4, 3.0, 1.5, 64}, {0x8001, 0, 0, 0.0, 0.0, 0}, {2, 1, 8, 6.25, 2.0, 192}};
+    ok &= WriteFile(dir + "/vep_fuzz/rows.vep", MakeVep(vep));
+    vep.skipped.clear();
+    vep.rows.clear();
+    ok &= WriteFile(dir + "/vep_fuzz/norows.vep", MakeVep(vep));
+
+    // A placement file as the placement target takes it: the key count (3), a key each (kind,
+    // offset), then three objects carrying those keys.
+    std::vector<u8> placement = {3, 0, 8, 10, 12, 6, 24};
+    std::vector<PlacedObject> objects;
+    for (i32 i = 0; i < 3; ++i) {
+        PlacedObject object;
+        object.x = {16 * i, 125};
+        object.y = {-8 * i, 1};
+        object.spawnA = (u8)i;
+        PutPlacementKey(object.keys, 0, (u32)i);
+        PutPlacementKey(object.keys, 10, 3, 4);
+        PutPlacementFloatKey(object.keys, 6, DecimalFloat{1, 15});
+        objects.push_back(object);
+    }
+    const std::vector<u8> file = MakePlacementFile(objects);
+    placement.insert(placement.end(), file.begin(), file.end());
+    ok &= WriteFile(dir + "/placement_fuzz/seed.bin", placement);
     return ok ? 0 : 1;
 }
