@@ -1,6 +1,7 @@
 #include "Engine/Common/Layout.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +14,8 @@
 #include "Engine/Common/Sheets.h"
 #include "Engine/Platform/Platform.h"
 #include "Engine/Common/StageSwitch.h"
+#include "Engine/Render/DrawState.h"
+#include "Engine/Render/LayerDraw.h"
 
 Layout** layoutSlots;
 u16 layoutSlotCount;
@@ -445,7 +448,7 @@ TileSheet* BuildTileSheet(LayoutReader& reader, const char* folder, u8* paletteS
     const bool supported = sizeCode >= 0 && sizeCode <= 2;
     tileSheet->sizeCode = (u8)(i8)sizeCode; // -32..31; only 0-2 are cut into tiles
     // Without an image there is nothing to cut: the sheet has no records, and the cells that name
-    // it are emptied.
+    // it are emptied (on a palette-select sheet they keep their entries).
     if (supported && image && image->pixels) {
         tileSheet->recordCount = (u16)(4096u << sizeCode);
         CutTiles(tileSheet, image, *paletteSelect);
@@ -477,7 +480,10 @@ bool BoundLayer(TileLayer* layer, const TileSheet* tileSheet, bool sheetKnown, u
         }
         layer->cellCount = columns ? layer->width * layer->height : (i32)layer->scrollCount * layer->width;
     }
-    if (sheetKnown) {
+    // A palette-select sheet whose image is missing or unusable has no records, but its cells still
+    // carry the collision bits: every reader checks the record count before it looks at a tile.
+    const bool pictureMissing = tileSheet && paletteSelect && !tileSheet->tiles;
+    if (sheetKnown && !pictureMissing) {
         const u32 records = tileSheet ? tileSheet->recordCount : 0;
         const u16 indexMask = paletteSelect ? 0x0FFF : 0xFFFF;
         const size_t cells = (size_t)layer->width * layer->height;
@@ -516,6 +522,44 @@ void ReadMap(LayoutReader& reader, u8 format, TileLayer* layer, u64 cells)
                 map[filled + i] = value;
         filled += run;
     }
+}
+
+// The colours palette-select layers draw with, for a layout that has such layers: the stage's
+// palette (its first ordinary sheet's, else its first sheet's) and opaque black past its 256
+// colours, where the largest offsets reach.
+void BuildSelectPalette(Layout* layout)
+{
+    bool used = false;
+    for (u32 i = 0; i < layout->layerCount; ++i)
+        used = used || LayerPaletteSelect(layout, &layout->layers[i]) != 0;
+    if (!used)
+        return;
+    const Palette* source = nullptr;
+    for (u32 k = 0; k < layout->tileSheetCount && !source; ++k)
+        if (!layout->paletteSelect[k] && layout->tileSheets[k])
+            source = layout->tileSheets[k]->palette;
+    for (u32 k = 0; k < layout->tileSheetCount && !source; ++k)
+        if (layout->tileSheets[k])
+            source = layout->tileSheets[k]->palette;
+    Palette* palette = AllocPalette(selectPaletteColours);
+    if (!palette)
+        return;
+    for (u32 i = 0; i < selectPaletteColours; ++i) {
+        const bool known = source && i < 256;
+        palette->colours[i] = known ? source->colours[i] : 0xFF000000u;
+        for (u32 c = 0; c < 3; ++c)
+            palette->rgb[i * 3 + c] = known ? source->rgb[i * 3 + c] : 0;
+    }
+    layout->selectPalette = palette;
+}
+
+// Points the palette-select drawer at the layout's colours, when it has any.
+void ShareSelectPalette(const Layout* layout)
+{
+    if (!layout->selectPalette)
+        return;
+    sharedPalette = layout->selectPalette;
+    sharedPaletteCount = selectPaletteColours;
 }
 
 } // namespace
@@ -656,6 +700,7 @@ i32 LoadLayout(const char* path)
         CloseAssetFile();
         if (!restarting)
             ++existing->useCount;
+        ShareSelectPalette(existing);
         return (i32)slot;
     }
 
@@ -682,6 +727,8 @@ i32 LoadLayout(const char* path)
     else
         ShowMessageBox("Unsupported layout file version", "Palvic Error", BoxOk);
     free(data);
+    BuildSelectPalette(layout);
+    ShareSelectPalette(layout);
 
     // Every camera's bounds span the largest camera-locked layer.
     for (CameraLimits& limits : cameraLimits) {
@@ -742,6 +789,20 @@ void DestroyLayout(i32 slot)
         FreeTileSheet(layout->tileSheets[k]);
     free(layout->tileSheets);
     free(layout->paletteSelect);
+    if (Palette* palette = layout->selectPalette) {
+        if (sharedPalette == palette) {
+            sharedPalette = nullptr;
+            sharedPaletteCount = 0;
+        }
+        // The drawer leaves currentPalette at a cell's window inside these colours: point it at
+        // their start, so that freeing them puts the fallback in its place.
+        const uintptr_t first = (uintptr_t)palette->colours, at = (uintptr_t)currentPalette;
+        if (at >= first && at < first + selectPaletteColours * sizeof(u32)) {
+            currentPalette = palette->colours;
+            currentPaletteRgb = palette->rgb;
+        }
+        ReleasePalette(palette);
+    }
     if (currentLayout == layout)
         currentLayout = nullptr;
     free(layout);

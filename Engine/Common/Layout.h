@@ -63,7 +63,11 @@ struct Layout {
     u8 tileSheetCount; // 0 for file versions 2-4
     TileSheet** tileSheets; // null when the layout has no tile sheets
     u8* paletteSelect;      // one flag a tile sheet: non-zero keeps map entries whole
+    Palette* selectPalette; // what its palette-select layers draw with; null when it has none
 };
+
+// Colours of a layout's selectPalette: a cell's offset (up to 15) moves the 256-entry window up.
+constexpr u32 selectPaletteColours = 256 + 15;
 
 extern Layout** layoutSlots;
 extern u16 layoutSlotCount;
@@ -89,14 +93,19 @@ bool CopyLayer(const TileLayer* source, TileLayer* destination);
 void FreeLayer(TileLayer* layer);
 
 // Loads (or reuses) the layout at path and returns its slot, or -1 when the file cannot be opened.
-// A new load sets every camera's bounds and targets from the layout's camera-locked layers.
+// A new load sets every camera's bounds and targets from the layout's camera-locked layers. A
+// layout with palette-select layers gets a selectPalette, the stage's colours (its first ordinary
+// sheet's, else its first sheet's), and sharedPalette is pointed at it; freeing the layout clears
+// sharedPalette again when it pointed there.
 i32 LoadLayout(const char* path);
 
 // Reads the body that follows the version byte, format 0-3 (file version 2-5), from the given
 // bytes. The layout's name gives the folder its tile sheets are loaded from. Values the drawers and
 // tile queries cannot use are brought into range here: negative layer sizes become 0, runs stop at
 // the last cell, wrap lengths and repeat counts are kept between 1 and the layer's size, cells that
-// name a tile past their sheet (or a sheet past the count) are emptied. Bytes past the end read
+// name a tile past their sheet (or a sheet past the count) are emptied, except on a palette-select
+// sheet that has no usable image: there the cells keep their entries (the collision bits), only
+// the picture is missing. Bytes past the end read
 // as 0.
 void ReadLayoutBody(Layout* layout, u8 format, const u8* body, u32 size);
 

@@ -1,6 +1,7 @@
 // Stage layouts read back through the engine: every file version, run-length maps, tile sheets
 // with their mirrored records and angles, patterns, the slot table across stage switches and
 // restarts, camera limits, and files that are damaged or hostile.
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,6 +12,9 @@
 #include "Engine/Common/Layout.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Sheets.h"
+#include "Engine/Render/DrawState.h"
+#include "Engine/Render/LayerDraw.h"
+#include "Engine/Render/VideoMode.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/ScratchDir.h"
 #include "tools/datakit/Bytes.h"
@@ -583,6 +587,136 @@ TEST_F(LayoutTest, HugeLayersStayWithinTheMemoryBudget)
     EXPECT_EQ(layout->layers[1].map[32766], 3);
     EXPECT_EQ(layout->layers[2].width, 0);
     EXPECT_EQ(std::vector<u16>(layout->layers[3].map, layout->layers[3].map + 4), (std::vector<u16>{1, 2, 3, 4}));
+}
+
+// A stage as the game has it: drawn art on an ordinary sheet, the collision layer on a mask sheet
+// (tile 1 solid; its own colours only black and white), every cell of the collision layer tile 1
+// with the column's colour offset, but for an empty cell at the top left.
+LayoutFile MaskLayout(const char* maskName)
+{
+    LayoutFile layout;
+    layout.sheets = {{0, "Tiles.tga"}, {1, maskName}};
+    LayoutLayer art = MakeLayoutLayer(0, 2, 2);
+    art.cells = {TileEntry(3), TileEntry(4), 0, 0};
+    LayoutLayer mask = MakeLayoutLayer(0, 28, 16);
+    for (u16 row = 0; row < 16; ++row)
+        for (u16 column = 0; column < 28; ++column)
+            mask.cells[row * 28 + column] = row == 0 && column == 0 ? 0 : (u16)((column % 16) << 12 | 1);
+    mask.tileSheetIndex = 1;
+    layout.layers = {art, mask};
+    return layout;
+}
+
+std::vector<u8> MaskSheet()
+{
+    return MakeTga(MakeTileSheetImage(
+        0, false, [](u32 t, u32, u32) { return (u8)(t == 1 ? 1 : 0); }, [](u32) { return (u8)0; },
+        {Rgb{0, 0, 0}, Rgb{255, 255, 255}}));
+}
+
+TEST_F(LayoutTest, PaletteSelectLayersDrawWithTheStagesColoursUntilTheLayoutIsFreed)
+{
+    Write("Data/Stages/Test/Tiles.tga", TestSheet(0, true));
+    Write("Data/Stages/Test/Collision.tga", MaskSheet());
+    Write("Data/Stages/Test/layout1.bin", MakeLayout(MaskLayout("Collision.tga")));
+    // Loads of another stage than the last: a second load is a second use.
+    currentStage = &stageA;
+    previousStage = &stageB;
+    // A layout without palette-select layers has no such palette and leaves the pointer alone.
+    Write("Data/Stages/Test/plain.bin", MakeLayout(OneSheetLayout(1, 1, {TileEntry(2)})));
+    i32 plainSlot = -1;
+    Layout* plain = Load("Data/Stages/Test/plain.bin", &plainSlot);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->selectPalette, nullptr);
+    EXPECT_EQ(sharedPalette, nullptr);
+
+    i32 slot = -1;
+    Layout* layout = Load("Data/Stages/Test/layout1.bin", &slot);
+    ASSERT_NE(layout, nullptr);
+    Palette* palette = layout->selectPalette;
+    ASSERT_NE(palette, nullptr);
+    EXPECT_EQ(sharedPalette, palette);
+    EXPECT_GE(sharedPaletteCount, 256u + 15u);
+    // The stage's colours (the art sheet's, not the mask's black and white), black past them.
+    const std::vector<Rgb> colours = TestColours();
+    auto colourOf = [&colours](u32 i) {
+        return i < 256 ? 0xFF000000u | (u32)colours[i][0] << 16 | (u32)colours[i][1] << 8 | colours[i][2] : 0xFF000000u;
+    };
+    for (u32 i = 0; i < sharedPaletteCount; ++i)
+        ASSERT_EQ(palette->colours[i], colourOf(i)) << "colour " << i;
+    EXPECT_EQ(palette->rgb[200 * 3 + 1], 55);
+
+    // Drawn through the scene's dispatch, every pixel of a cell with offset p shows colour p + 1.
+    ASSERT_EQ(screenWidth, 424);
+    currentLayout = layout;
+    const u32 background = 0xFF123456u;
+    for (i32 y = 0; y < screenHeight; ++y)
+        for (i32 x = 0; x < screenWidth; ++x)
+            frameBuffer[rowOffsets[y] + x] = background;
+    DrawTileLayer(&layout->layers[1]);
+    for (i32 y = 0; y < screenHeight; ++y)
+        for (i32 x = 0; x < screenWidth; ++x) {
+            const u32 column = (u32)x / 16;
+            const u32 want = column == 0 && y < 16 ? background : colourOf(column % 16 + 1);
+            ASSERT_EQ(frameBuffer[rowOffsets[y] + x], want) << "pixel (" << x << ", " << y << ")";
+        }
+
+    // Freeing another layout, or this one while something else is shared, keeps the pointer.
+    Palette elsewhere{};
+    FreeLayout(plainSlot);
+    EXPECT_EQ(sharedPalette, palette);
+    // A second use shares it again; the colours stay until the last use goes.
+    EXPECT_EQ(LoadLayout("Data/Stages/Test/layout1.bin"), slot);
+    sharedPalette = &elsewhere;
+    FreeLayout(slot);
+    EXPECT_EQ(sharedPalette, &elsewhere);
+    sharedPalette = palette;
+    EXPECT_EQ(LoadLayout("Data/Stages/Test/layout1.bin"), slot);
+    EXPECT_EQ(sharedPalette, palette);
+    FreeLayout(slot);
+
+    // The last use frees the colours: nothing points at them any more, the drawer's window
+    // (left inside them by the edge cells) included.
+    const u32 paletteSlot = palette->slot;
+    const uintptr_t first = (uintptr_t)palette->colours, last = first + selectPaletteColours * sizeof(u32);
+    ASSERT_GE((uintptr_t)currentPalette, first);
+    ASSERT_LT((uintptr_t)currentPalette, last);
+    FreeLayout(slot);
+    EXPECT_EQ(LayoutInSlot(slot), nullptr);
+    EXPECT_EQ(sharedPalette, nullptr);
+    EXPECT_EQ(sharedPaletteCount, 0u);
+    EXPECT_EQ(paletteSlots[paletteSlot], nullptr);
+    EXPECT_TRUE((uintptr_t)currentPalette < first || (uintptr_t)currentPalette >= last);
+    EXPECT_EQ(currentLayout, nullptr);
+}
+
+TEST_F(LayoutTest, AMissingMaskImageKeepsTheCollisionBits)
+{
+    Write("Data/Stages/Test/Tiles.tga", TestSheet(0, true));
+    Write("Data/Stages/Test/layout1.bin", MakeLayout(MaskLayout("Missing.tga")));
+    Layout* layout = Load("Data/Stages/Test/layout1.bin");
+    ASSERT_NE(layout, nullptr);
+    const TileSheet* mask = layout->tileSheets[1];
+    ASSERT_NE(mask, nullptr);
+    EXPECT_EQ(mask->recordCount, 0);
+    EXPECT_EQ(mask->tiles, nullptr);
+    // Every cell as the file holds it; only the picture is missing.
+    const TileLayer& layer = layout->layers[1];
+    for (i32 row = 0; row < 16; ++row)
+        for (i32 column = 0; column < 28; ++column)
+            ASSERT_EQ(layer.map[layer.rowStarts[row] + column], row == 0 && column == 0 ? 0 : (column % 16) << 12 | 1)
+                << "cell (" << column << ", " << row << ")";
+    // The art sheet's layer is remapped as usual.
+    EXPECT_EQ(layout->layers[0].map[1], 4);
+    // Without tiles the layer draws nothing.
+    currentLayout = layout;
+    for (i32 y = 0; y < screenHeight; ++y)
+        for (i32 x = 0; x < screenWidth; ++x)
+            frameBuffer[rowOffsets[y] + x] = 0xFF00FF00u;
+    DrawTileLayer(&layer);
+    for (i32 y = 0; y < screenHeight; ++y)
+        for (i32 x = 0; x < screenWidth; ++x)
+            ASSERT_EQ(frameBuffer[rowOffsets[y] + x], 0xFF00FF00u);
 }
 
 TEST_F(LayoutTest, BadSheetsAndSheetIndices)
