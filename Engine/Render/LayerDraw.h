@@ -12,9 +12,9 @@ struct RendererSlots;
 struct TileLayer;
 
 // The palette the palette-select drawer takes its colours from, and how many colours it has:
-// the colour of pixel index i in a cell with offset p is entry p + i. Nothing in the game sets it;
-// while it is null, palette-select layers are not drawn, and colours past the count are never read
-// (such pixels are left as they are).
+// the colour of pixel index i in a cell with offset p is entry p + i. A layout with palette-select
+// layers sets it to a palette of its own while it is loaded; while it is null, palette-select layers
+// are not drawn, and colours past the count are never read (such pixels are left as they are).
 extern Palette* sharedPalette;
 extern u32 sharedPaletteCount;
 
