@@ -23,59 +23,9 @@
 #include "Game/Stages/StageSettings.h"
 #include "tests/unit/DataSetGame.h"
 #include "tools/datakit/DataSet.h"
+#include "tools/soak/UseCounts.h"
 
 namespace {
-
-// Every use count the stages touch, by name (or slot where a record has no name).
-struct UseCounts {
-    std::map<std::string, u32> counts;
-    bool operator==(const UseCounts&) const = default;
-};
-
-UseCounts TakeUseCounts()
-{
-    UseCounts use;
-    for (u32 i = 0; i < soundSlotCount; ++i)
-        if (soundSlots[i])
-            use.counts[std::string("sound ") + (soundSlots[i]->name ? soundSlots[i]->name : "?")] = soundSlots[i]->useCount;
-    for (u32 i = 0; i < musicSlotCount; ++i)
-        if (musicSlots[i])
-            use.counts[std::string("music ") + (musicSlots[i]->name ? musicSlots[i]->name : "?")] = musicSlots[i]->useCount;
-    for (u32 i = 0; i < layoutSlotCount; ++i)
-        if (layoutSlots[i])
-            use.counts[std::string("layout ") + layoutSlots[i]->name] = layoutSlots[i]->useCount;
-    for (u32 i = 0; i < sheetSlotCount; ++i)
-        if (sheetSlots[i])
-            use.counts[std::string("sheet ") + (sheetSlots[i]->name ? sheetSlots[i]->name : "?")] = sheetSlots[i]->useCount;
-    // Palettes have no name, and a layout read afresh at a restart takes the lowest free slot:
-    // they are counted by how many have each use count.
-    for (u32 i = 0; i < paletteSlotCount; ++i)
-        if (paletteSlots[i])
-            ++use.counts["palettes used " + std::to_string(paletteSlots[i]->useCount) + " times"];
-    for (u32 i = 0; objectTypes && i < objectTypeCapacity; ++i)
-        if (objectTypes[i])
-            use.counts["type " + std::to_string(i)] = objectTypes[i]->loadCount;
-    use.counts["anim Player"] = playerAnimSet.useCount;
-    use.counts["anim Hazard"] = hazardAnimSet.useCount;
-    use.counts["properties Player"] = (u32)playerProperties.useCount;
-    return use;
-}
-
-std::string DescribeDifference(const UseCounts& a, const UseCounts& b)
-{
-    std::string text;
-    for (const auto& [name, count] : a.counts) {
-        auto other = b.counts.find(name);
-        if (other == b.counts.end())
-            text += name + ": " + std::to_string(count) + " then gone\n";
-        else if (other->second != count)
-            text += name + ": " + std::to_string(count) + " then " + std::to_string(other->second) + "\n";
-    }
-    for (const auto& [name, count] : b.counts)
-        if (!a.counts.count(name))
-            text += name + ": new with " + std::to_string(count) + "\n";
-    return text;
-}
 
 struct StageCase {
     Stage* stage;

@@ -32,6 +32,12 @@ const std::vector<SoundRegionWrite>& SoundWrites() { return writes; }
 const std::vector<i16>& SoundStream() { return stream; }
 u32 SoundCallCount() { return callCount; }
 
+void ClearSoundRecord()
+{
+    std::vector<headless::SoundRegionWrite>().swap(writes);
+    std::vector<i16>().swap(stream);
+}
+
 void ResetSound()
 {
     openResult = SoundRingOpened;

@@ -26,6 +26,9 @@ struct SoundRegionWrite {
 // Every region written since the ring opened, and the frames (left, right) in the order written.
 const std::vector<SoundRegionWrite>& SoundWrites();
 const std::vector<i16>& SoundStream();
+// Forgets (and frees) the regions and frames written so far; the ring plays on. A long run keeps no
+// record that way.
+void ClearSoundRecord();
 // Calls that reached the ring, kept while no ring is open too: a game without a device makes none.
 u32 SoundCallCount();
 
