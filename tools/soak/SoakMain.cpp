@@ -146,6 +146,7 @@ int Usage()
 
 int main(int argc, char** argv)
 {
+    setvbuf(stdout, nullptr, _IOLBF, 0); // the report shows as it grows, also through a pipe
     if (argc < 3)
         return Usage();
     const std::string dataDir = argv[1];
