@@ -7,7 +7,7 @@ packages=(
     libsdl2-dev libstb-dev libvorbis-dev libgtest-dev libbenchmark-dev
     mingw-w64 wine wine64 wine32:i386 xvfb xauth x11-utils xfonts-base python3
     libgl1 libgl1-mesa-dri libglx-mesa0 libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386
-    imagemagick sox vorbis-tools fonts-dejavu-core libclang-rt-14-dev
+    imagemagick sox vorbis-tools fonts-dejavu-core libclang-rt-14-dev python3-pil
 )
 
 as_root() {

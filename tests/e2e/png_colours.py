@@ -1,29 +1,26 @@
-"""Counts pixels of chosen colours in a frame the runner wrote as PNG (8-bit RGB, unfiltered rows).
+"""Counts pixels of chosen colours in a frame the runner wrote as PNG.
 
   png_colours.py FILE RRGGBB...   prints the frame's pixel count, then the count of each colour
 """
-import struct
 import sys
-import zlib
+
+try:
+    from PIL import Image
+except ImportError:
+    # A Python of its own (pyenv, a virtualenv) does not see the distribution's python3-pil.
+    sys.path.append('/usr/lib/python3/dist-packages')
+    from PIL import Image
 
 
 def read_rows(path):
-    data = open(path, 'rb').read()
-    pos, idat, width, height = 8, b'', 0, 0
-    while pos < len(data):
-        length, kind = struct.unpack('>I4s', data[pos:pos + 8])
-        body = data[pos + 8:pos + 8 + length]
-        if kind == b'IHDR':
-            width, height = struct.unpack('>II', body[:8])
-        elif kind == b'IDAT':
-            idat += body
-        pos += 12 + length
-    raw = zlib.decompress(idat)
-    stride = width * 3 + 1
+    """Yields (width, row) for each row of the picture, row as bytes R, G, B per pixel."""
+    with Image.open(path) as image:
+        rgb = image.convert('RGB')
+    width, height = rgb.size
+    raw = rgb.tobytes()
+    stride = width * 3
     for y in range(height):
-        row = raw[y * stride:(y + 1) * stride]
-        assert row[0] == 0, 'unfiltered rows expected'
-        yield width, row[1:]
+        yield width, raw[y * stride:(y + 1) * stride]
 
 
 def main(argv):

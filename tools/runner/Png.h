@@ -1,4 +1,4 @@
-// Minimal PNG writer (stored deflate blocks): enough for frames that people and tests look at.
+// The runner's PNG frames, written by stb_image_write: for people and tests to look at.
 #pragma once
 #include <string>
 
