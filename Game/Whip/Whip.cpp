@@ -572,8 +572,10 @@ void WhipDraw(void* instance)
     i32 points[ropeJointTotal + 2][2];
     const u32 count = RopePoints(whip, player, points);
 
-    // One pixel of the rope sheds a crumb this frame.
-    const i32 shedAt = GameRand() / (gameRandMax / (player->whipExtension / 256 + 1) + 1);
+    // One pixel of the rope sheds a crumb this frame. A zip that overshoots its hook leaves the
+    // extension below 0 for a tick, which must not make the rate's divisor 0.
+    const i32 extension = player->whipExtension > 0 ? player->whipExtension : 0;
+    const i32 shedAt = GameRand() / (gameRandMax / (extension / 256 + 1) + 1);
     const bool shed = !pauseMenuOpen;
     ObjectType* debris = shed ? DebrisType() : nullptr;
     const i32 drift = LinkDrift(player);

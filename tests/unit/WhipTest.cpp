@@ -524,6 +524,13 @@ TEST_F(WhipTest, DrawingTheRopeGuardsItsLinkDriftAndFrameIndicesAndPutsTheDrawSt
     for (i32 x = handX; x < handX + 70; ++x)
         sparklePixels += (frameBuffer[rowOffsets[handY] + x] & 0xFFFFFF) == sparkle;
     EXPECT_GT(sparklePixels, 40);
+    // A zip that overshoots the hook leaves the extension below 0 for a tick (-256 and below made
+    // the crumb rate divide by 0).
+    for (i32 extension : {-256, -300, -511}) {
+        player->whipExtension = extension;
+        WhipDraw(whip);
+        EXPECT_EQ(drawFlags, 0u) << extension;
+    }
     // Nothing out: nothing drawn.
     memset(frameBuffer, 0, (size_t)screenWidth * screenHeight * 4);
     whip->state = WhipIdle;
