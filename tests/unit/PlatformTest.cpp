@@ -19,116 +19,22 @@
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/PlayerArt.h"
 #include "tools/datakit/WhipArt.h"
 
-extern u8 forceFree;
-
 namespace {
-
-// The player on a flat collision world with the data kit's player data, every global it touches
-// put back afterwards.
-class PlatformPlayerWorld : public HeadlessGame, protected TestFolder {
-protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
-    int worlds = 0;
-
-    explicit PlatformPlayerWorld(const char* prefix) : folderPrefix(prefix) {}
-
-    void SetUp() override
-    {
-        HeadlessGame::SetUp();
-        EnterTestFolder(folderPrefix);
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        ASSERT_TRUE(datakit::WritePlayerData("."));
-        currentStage = &stage;
-        previousStage = &otherStage;
-        PutGlobalsBack();
-        stageCollisionLayer = datakit::collisionWorldLayer;
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
-    }
-
-    void TearDown() override
-    {
-        FreeObjectTypeRegistry();
-        ClearActorTypeList();
-        FreeLayoutSlotTables();
-        currentLayout = nullptr;
-        currentLayoutSlot = -1;
-        playerAnimSet = AnimSet{};
-        playerProperties = ActorProperties{};
-        ResetCameras();
-        PutGlobalsBack();
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{};
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
-    }
-
-    static void PutGlobalsBack()
-    {
-        playerLinks = PlayerLinks{};
-        for (Camera& camera : cameras)
-            camera = Camera{};
-        for (CameraLimits& limits : cameraLimits)
-            limits = CameraLimits{};
-        stageCollisionLayer = 0;
-        for (u8& layer : collisionLayerTable)
-            layer = 0;
-        playerStageSetting = 0;
-        for (PlayerControls& controls : playerControls)
-            controls.heldMask = controls.pressedMask = 0;
-        soundQueue = SoundQueue{};
-    }
-
-    void LoadWorld(const datakit::CollisionWorld& world)
-    {
-        const std::string folder = "Data/Stages/World" + std::to_string(worlds++);
-        ASSERT_TRUE(datakit::WriteCollisionWorld(folder, world));
-        currentLayoutSlot = LoadLayout((folder + "/layout1.bin").c_str());
-        currentLayout = LayoutInSlot(currentLayoutSlot);
-        ASSERT_NE(currentLayout, nullptr);
-        CameraLimits& limits = cameraLimits[0];
-        limits.leftBound = limits.leftTarget = 0;
-        limits.rightBound = limits.rightTarget = world.Width();
-        limits.topBound = limits.topTarget = 0;
-        limits.bottomBound = limits.bottomTarget = world.Height();
-    }
-
-    void SpawnPlayerAt(f32 x, f32 y)
-    {
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, x, y, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
-    }
-
-    static datakit::CollisionWorld Flat(u32 widthTiles, u32 heightTiles, i32 groundY)
-    {
-        datakit::CollisionWorld world(widthTiles, heightTiles);
-        world.Box(0, groundY, world.Width(), world.Height());
-        return world;
-    }
-
-private:
-    const char* folderPrefix;
-};
 
 constexpr f32 groundY = 192.0f;
 
-class PlatformTest : public PlatformPlayerWorld {
+class PlatformTest : public PlayerWorld {
 protected:
-    PlatformTest() : PlatformPlayerWorld("palvic-platform-") {}
+    PlatformTest() : PlayerWorld("palvic-platform-") {}
 
     void SetUp() override
     {
-        PlatformPlayerWorld::SetUp();
+        PlayerWorld::SetUp();
         if (HasFatalFailure())
             return;
         demoSeed = 0;
@@ -141,7 +47,7 @@ protected:
 
     void TearDown() override
     {
-        PlatformPlayerWorld::TearDown();
+        PlayerWorld::TearDown();
         platformAnimSet = AnimSet{};
         whipAnimSet = AnimSet{};
         whipProperties = ActorProperties{};
