@@ -11,6 +11,7 @@ PackFileTable packFileTable;
 u8 looseFileMode = 1;
 u8 packAbsent = 1;
 void (*assetMissingHook)(const char* path);
+bool (*assetMemoryHook)(const char* path, const u8** data, u32* size);
 
 namespace {
 
@@ -19,6 +20,23 @@ constexpr u32 maxNameLength = 511;
 constexpr u32 maxPathLength = 255;
 
 PackFileTable& pack = packFileTable;
+
+constexpr u8 memoryKind = 2;
+
+// The open memory files, innermost last.
+struct MemoryFile {
+    const u8* data;
+    u32 size, position;
+};
+MemoryFile memoryStack[looseStackLevels];
+u32 memoryDepth;
+
+MemoryFile* CurrentMemoryFile()
+{
+    if (pack.openCount == 0 || pack.openKinds[pack.openCount - 1] != memoryKind)
+        return nullptr;
+    return &memoryStack[memoryDepth - 1];
+}
 const char* lookupPath = ""; // the path being looked up, for damage reports
 
 bool IsSeparator(char c)
@@ -122,7 +140,7 @@ void CutDirPath()
 void PushKind(u8 kind)
 {
     pack.openKinds[pack.openCount++] = kind;
-    looseFileMode = kind;
+    looseFileMode = kind != 0;
 }
 
 bool OpenKindRoom()
@@ -308,6 +326,17 @@ u32 OpenAssetFile(const char* path)
 {
     if (!path)
         return 0;
+    const u8* memoryData = nullptr;
+    u32 memorySize = 0;
+    if (assetMemoryHook && assetMemoryHook(path, &memoryData, &memorySize)) {
+        if (memoryDepth == looseStackLevels || !OpenKindRoom()) {
+            FormatDebugText("Too many nested memory files opening %s", path);
+            return 0;
+        }
+        memoryStack[memoryDepth++] = MemoryFile{memoryData, memorySize, 0};
+        PushKind(memoryKind);
+        return 1;
+    }
     if (!packAbsent) {
         // Every lookup starts from the current directory (the root between opens) and leaves it as
         // it was, whatever the outcome.
@@ -352,7 +381,9 @@ void CloseAssetFile()
     if (pack.openCount == 0)
         return;
     const u8 kind = pack.openKinds[--pack.openCount];
-    if (kind == 0) {
+    if (kind == memoryKind) {
+        --memoryDepth;
+    } else if (kind == 0) {
         if (pack.packDepth) {
             const u32* saved = pack.packStack[--pack.packDepth];
             pack.size = saved[3];
@@ -367,11 +398,13 @@ void CloseAssetFile()
             fclose(pack.looseFile);
         pack.looseFile = pack.looseDepth ? pack.looseStack[--pack.looseDepth] : nullptr;
     }
-    looseFileMode = pack.openCount ? pack.openKinds[pack.openCount - 1] : packAbsent;
+    looseFileMode = pack.openCount ? pack.openKinds[pack.openCount - 1] != 0 : packAbsent;
 }
 
 i32 PackReadByte()
 {
+    if (MemoryFile* file = CurrentMemoryFile())
+        return file->position < file->size ? file->data[file->position++] : -1;
     if (looseFileMode)
         return pack.looseFile ? fgetc(pack.looseFile) : -1;
     if (!pack.dataStream)
@@ -388,6 +421,15 @@ u64 PackReadBytes(void* buffer, u64 count)
     u8* bytes = (u8*)buffer;
     if (count == 0)
         return 0;
+    if (MemoryFile* file = CurrentMemoryFile()) {
+        const u64 left = file->position < file->size ? file->size - file->position : 0;
+        const u64 got = count < left ? count : left;
+        if (got)
+            memcpy(bytes, file->data + file->position, got);
+        memset(bytes + got, 0, count - got);
+        file->position += (u32)got;
+        return got;
+    }
     if (looseFileMode) {
         const u64 got = pack.looseFile ? fread(bytes, 1, count, pack.looseFile) : 0;
         memset(bytes + got, 0, count - got);
@@ -420,6 +462,10 @@ void SeekAssetFile(u32 offset)
 {
     if (pack.openCount == 0)
         return;
+    if (MemoryFile* file = CurrentMemoryFile()) {
+        file->position = offset;
+        return;
+    }
     if (looseFileMode) {
         if (pack.looseFile)
             fseek(pack.looseFile, (long)offset, SEEK_SET);
@@ -433,6 +479,8 @@ u32 AssetFileSize()
 {
     if (pack.openCount == 0)
         return 0;
+    if (const MemoryFile* file = CurrentMemoryFile())
+        return file->size;
     if (!looseFileMode)
         return pack.size;
     if (!pack.looseFile)

@@ -35,14 +35,14 @@ struct PackFileTable {
     FILE* looseStack[looseStackLevels];
     u32 looseDepth;
 
-    // Which kind (1 loose, 0 pack) each open file is, innermost last. The reading mode is one
+    // Which kind (1 loose, 0 pack, 2 memory) each open file is, innermost last. The reading mode is one
     // flag; this keeps it right when pack and loose files are opened inside one another.
     u8 openKinds[1 + packStackLevels + looseStackLevels];
     u32 openCount;
 };
 
 extern PackFileTable packFileTable;
-extern u8 looseFileMode; // reads go to the current loose file (1) or the current pack file (0)
+extern u8 looseFileMode; // reads go to the current loose (or memory) file (1) or the current pack file (0)
 extern u8 packAbsent;    // no pack in use: every open is loose
 
 // Opens "data.ch3" at start-up. Non-zero when the pack is in use, 0 when it is absent or damaged
@@ -61,6 +61,11 @@ u32 OpenAssetFile(const char* path);
 // Called with the path of every open that found the file nowhere; null (the default) calls
 // nothing. Tests set it to list the files a stage asks for and the data set lacks.
 extern void (*assetMissingHook)(const char* path);
+
+// Asked first by every open when set: a path it answers true for is read from the bytes it gives
+// (they must outlive the open file) instead of the pack or the disk. Null (the default) asks
+// nothing. Fuzz targets and tests set it to hand a loader its input without writing a file.
+extern bool (*assetMemoryHook)(const char* path, const u8** data, u32* size);
 
 // Closes the current file; the enclosing one becomes current and reads on where it stopped.
 void CloseAssetFile();

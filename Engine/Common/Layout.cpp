@@ -17,6 +17,9 @@
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/LayerDraw.h"
 
+// A run-length map of a few bytes can describe a layer of 32767 x 32767 cells; layers past this
+// budget are kept empty rather than filling memory.
+u64 layoutByteBudget = defaultLayoutByteBudget;
 Layout** layoutSlots;
 u16 layoutSlotCount;
 TileSheet** tileSheetSlots;
@@ -224,10 +227,6 @@ struct LayoutReader {
         }
     }
 };
-
-// What one layout's layers may take in memory. A run-length map of a few bytes can describe a
-// layer of 32767 x 32767 cells; layers past this budget are kept empty rather than filling memory.
-constexpr u64 layoutByteBudget = 64ull << 20;
 
 u64 LayerBytes(u8 scrollMode, i32 width, i32 height)
 {

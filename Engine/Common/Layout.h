@@ -69,6 +69,11 @@ struct Layout {
 // Colours of a layout's selectPalette: a cell's offset (up to 15) moves the 256-entry window up.
 constexpr u32 selectPaletteColours = 256 + 15;
 
+// What one layout's layers may take in memory; a layer past it is kept empty. Fuzzing lowers it
+// so that no input's load fills memory.
+constexpr u64 defaultLayoutByteBudget = 64ull << 20;
+extern u64 layoutByteBudget;
+
 extern Layout** layoutSlots;
 extern u16 layoutSlotCount;
 extern TileSheet** tileSheetSlots;

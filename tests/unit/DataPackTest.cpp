@@ -188,6 +188,54 @@ TEST_F(DataPackTest, LooseFilesNestWithoutAPack)
     EXPECT_EQ(OpenAssetFile("Data/Folder"), 0u);
 }
 
+// The memory hook answers before the pack and the disk; its files nest with both kinds, read,
+// seek and end like a loose file, and the enclosing file reads on where it stopped.
+TEST_F(DataPackTest, MemoryFilesComeBeforeThePackAndNestWithIt)
+{
+    const std::vector<u8> a = Pattern(100, 1);
+    WritePack({{"Data/a.bin", a}, {"Data/both.txt", Bytes("pack both")}});
+    WriteText("Data/loose.txt", "loose file");
+    static const u8 memory[] = {'m', 'e', 'm', 'o', 'r', 'y'};
+    struct ClearHook {
+        ~ClearHook() { assetMemoryHook = nullptr; }
+    } clearHook; // also when an assertion returns early
+    assetMemoryHook = [](const char* path, const u8** data, u32* size) {
+        if (strcmp(path, "Data/both.txt") != 0 && strcmp(path, "Mem/m.bin") != 0)
+            return false;
+        *data = memory;
+        *size = sizeof(memory);
+        return true;
+    };
+
+    ASSERT_EQ(OpenAssetFile("Data/a.bin"), 1u);
+    std::vector<u8> got(100);
+    PackReadBytes(got.data(), 30);
+    ASSERT_EQ(OpenAssetFile("Data/both.txt"), 1u); // served from memory, not the pack
+    EXPECT_EQ(looseFileMode, 1);
+    EXPECT_EQ(AssetFileSize(), 6u);
+    EXPECT_EQ(ReadBytes(3), "mem");
+    ASSERT_EQ(OpenAssetFile("Data/loose.txt"), 1u);
+    EXPECT_EQ(ReadWhole(), "loose file");
+    CloseAssetFile();
+    EXPECT_EQ(PackReadByte(), 'o');
+    // Past its end: -1 byte by byte, zeros for a block, and the position stays at the end.
+    EXPECT_EQ(ReadBytes(4), std::string("ry\0\0", 4));
+    EXPECT_EQ(PackReadByte(), -1);
+    SeekAssetFile(1);
+    EXPECT_EQ(ReadBytes(2), "em");
+    CloseAssetFile();
+    EXPECT_EQ(looseFileMode, 0);
+    PackReadBytes(got.data() + 30, 70);
+    EXPECT_EQ(got, a);
+    CloseAssetFile();
+
+    AssetReader reader{};
+    ASSERT_EQ(OpenAssetReader("Mem/m.bin", &reader), 1u);
+    EXPECT_EQ(std::string((const char*)reader.data, reader.size), "memory");
+    CloseAssetReader(&reader);
+    EXPECT_EQ(packFileTable.openCount, 0u);
+}
+
 TEST_F(DataPackTest, NestingDeeperThanTheStacksIsRefused)
 {
     std::vector<datakit::PackFile> files;

@@ -589,6 +589,29 @@ TEST_F(LayoutTest, HugeLayersStayWithinTheMemoryBudget)
     EXPECT_EQ(std::vector<u16>(layout->layers[3].map, layout->layers[3].map + 4), (std::vector<u16>{1, 2, 3, 4}));
 }
 
+TEST_F(LayoutTest, ALoweredBudgetKeepsTheLayersPastItEmpty)
+{
+    // A camera-locked layer of 40 x 40 cells takes 41 x 40 + 1 cells, 41 row starts and one scroll
+    // entry: 3,455 bytes. A budget of 8,000 keeps two and empties the third.
+    struct RestoreBudget {
+        ~RestoreBudget() { layoutByteBudget = defaultLayoutByteBudget; }
+    } restore;
+    layoutByteBudget = 8000;
+    LayoutFile file;
+    file.version = 3;
+    LayoutLayer layer = MakeLayoutLayer(0, 40, 40);
+    layer.cells.assign(40 * 40, 2);
+    file.layers = {layer, layer, layer};
+    Write("budget.bin", MakeLayout(file));
+    Layout* layout = Load("budget.bin");
+    ASSERT_NE(layout, nullptr);
+    ASSERT_EQ(layout->layerCount, 3);
+    EXPECT_EQ(layout->layers[1].width, 40);
+    EXPECT_EQ(layout->layers[1].map[40 * 40 - 1], 2);
+    EXPECT_EQ(layout->layers[2].width, 0);
+    EXPECT_EQ(layout->layers[2].height, 0);
+}
+
 // A stage as the game has it: drawn art on an ordinary sheet, the collision layer on a mask sheet
 // (tile 1 solid; its own colours only black and white), every cell of the collision layer tile 1
 // with the column's colour offset, but for an empty cell at the top left.

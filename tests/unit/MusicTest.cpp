@@ -1,5 +1,6 @@
 // The music stream through the real decoder: requests, the loop point and the end, muting, and
 // damaged or missing tracks.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -203,6 +204,38 @@ TEST_F(MusicTest, BrokenTracksAreSilent)
     EXPECT_EQ(Slice(heard, trackFrames, 4 * streamHalfFrames), std::vector<int>(2 * (4 * streamHalfFrames - trackFrames), 0));
     EXPECT_EQ(musicDecoder, nullptr);
     FreeMusic(missing);
+}
+
+// A comment header that counts 0x1FDFDFE3 comments: the decoder asks for that many pointers, a
+// size that wraps through an int to near 2^64. The open fails as out of memory, the track is silent, and nothing is kept.
+TEST_F(MusicTest, AHeaderAskingForAbsurdMemoryFailsToOpen)
+{
+    std::vector<u8> hostile = stereo;
+    const u8 tag[] = {3, 'v', 'o', 'r', 'b', 'i', 's'};
+    const auto at = std::search(hostile.begin(), hostile.end(), std::begin(tag), std::end(tag));
+    ASSERT_NE(at, hostile.end());
+    const size_t vendor = (size_t)(at - hostile.begin()) + sizeof(tag);
+    const u32 vendorLength = hostile[vendor] | hostile[vendor + 1] << 8 | hostile[vendor + 2] << 16 | (u32)hostile[vendor + 3] << 24;
+    ASSERT_LT(vendor + 8 + vendorLength, hostile.size());
+    // The page's checksum is not checked when a stream is opened from memory.
+    const u8 count[] = {0xE3, 0xDF, 0xDF, 0x1F};
+    std::copy(std::begin(count), std::end(count), hostile.begin() + (long)(vendor + 4 + vendorLength));
+
+    int error = 0;
+    EXPECT_EQ(VorbisOpen(hostile.data(), (u32)hostile.size(), &error), nullptr);
+    EXPECT_EQ(error, VORBIS_invalid_setup);
+    const u32 slot = Track("Hostile", hostile, 0);
+    PlayMusic(slot);
+    EXPECT_EQ(Play(1), std::vector<int>(2 * streamHalfFrames, 0));
+    EXPECT_EQ(std::string(debugText), "vorbis_open_memory error: " + std::to_string(VORBIS_invalid_setup));
+    EXPECT_EQ(musicDecoder, nullptr);
+    // The same track whole still opens and plays.
+    const u32 whole = Track("Whole", stereo, 0);
+    PlayMusic(whole);
+    EXPECT_NE(Play(1), std::vector<int>(2 * streamHalfFrames, 0));
+    EXPECT_NE(musicDecoder, nullptr);
+    FreeMusic(whole);
+    FreeMusic(slot);
 }
 
 TEST_F(MusicTest, OggFilesWrittenByOggencPlay)
