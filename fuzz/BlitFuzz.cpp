@@ -41,9 +41,13 @@ struct Input {
 template <int W, int H>
 void DrawFromBytes(Input& in, const TileRecord& tile)
 {
-    std::vector<u32> block((size_t)W * (H + 2), 0);
-    std::vector<u32> rows(H);
-    std::vector<EdgeRecord> edges(H, EdgeRecord{-40960, 0, 0, 0, 0, 0});
+    // The frame is made once a size (a fresh one for every input cost more than the drawing);
+    // only its guard rows and the edge records are put back each time.
+    static std::vector<u32> block((size_t)W * (H + 2), 0);
+    static std::vector<u32> rows(H);
+    static std::vector<EdgeRecord> edges(H);
+    for (EdgeRecord& edge : edges)
+        edge = EdgeRecord{-40960, 0, 0, 0, 0, 0};
     for (int x = 0; x < W; ++x)
         block[(size_t)x] = block[(size_t)(H + 1) * W + x] = guardPattern;
     for (int y = 0; y < H; ++y)

@@ -10,7 +10,7 @@
 #include "Engine/Platform/Headless/Headless.h"
 #include "Engine/Platform/Shell.h"
 #include "Engine/Render/VideoMode.h"
-#include "fuzz/FuzzFolder.h"
+#include "fuzz/FuzzMemory.h"
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/TgaWriter.h"
@@ -42,8 +42,8 @@ void WriteTextFont()
         latin.frames.push_back(frame);
     }
     manifest.animations = {ascii, latin};
-    datakit::WriteFile("Data/Sprites/Global/Talkbox/l.tga", datakit::MakeTga(sheet));
-    datakit::WriteFile("Data/Sprites/Global/Talkbox/l.man", datakit::MakeManifest(manifest));
+    ServeFuzzCompanion("Data/Sprites/Global/Talkbox/l.tga", datakit::MakeTga(sheet));
+    ServeFuzzCompanion("Data/Sprites/Global/Talkbox/l.man", datakit::MakeManifest(manifest));
 }
 
 } // namespace
@@ -51,7 +51,6 @@ void WriteTextFont()
 extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
 {
     static bool ready = false;
-    EnterFuzzFolder("btx");
     if (!ready) {
         if (!InitPlatform())
             abort();
@@ -59,8 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
         WriteTextFont();
         ready = true;
     }
-    if (!WriteFuzzFile("Data/Text/f.btx", data, size))
-        abort();
+    ServeFuzzFile("Data/Text/f.btx", data, size);
     TextBlock block{};
     LoadBraktext("Data/Text/f.btx", &block);
     if (!block.loaded || (block.length && !block.text) || !textFont.loaded)

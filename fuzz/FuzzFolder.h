@@ -29,7 +29,11 @@ inline bool WriteFuzzFile(const char* path, const u8* data, size_t size, size_t 
     if (!file)
         return false;
     bool ok = fwrite(data, 1, size, file) == size;
-    for (size_t i = 0; i < zeroTail && ok; ++i)
-        ok = fputc(0, file) != EOF;
+    static const u8 zeros[4096] = {};
+    for (size_t left = zeroTail; left && ok;) {
+        const size_t count = left < sizeof(zeros) ? left : sizeof(zeros);
+        ok = fwrite(zeros, 1, count, file) == count;
+        left -= count;
+    }
     return fclose(file) == 0 && ok;
 }

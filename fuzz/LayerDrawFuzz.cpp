@@ -1,16 +1,17 @@
 // The layer drawers over layer data that no loader has checked: any wrap lengths, repeat counts,
 // cell entries, scroll values and camera bounds, with a tile sheet of few records. Every drawer and
 // opaque twin in every screen size, and the palette-select drawer, must stay inside the map, the
-// sheet, the shared palette and the frame.
+// sheet, the shared palette and the frame. The first byte picks the screen and the drawer: one
+// whole-screen draw an input keeps the runs quick.
 #include <cstdlib>
 #include <cstring>
 
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Layout.h"
 #include "Engine/Common/Palettes.h"
-#include "Engine/Platform/Shell.h"
 #include "Engine/Render/LayerDraw.h"
 #include "Engine/Render/VideoMode.h"
+#include "fuzz/FuzzScreens.h"
 
 namespace {
 
@@ -40,8 +41,7 @@ void SetUpOnce()
     if (ready)
         return;
     ready = true;
-    if (!InitPlatform())
-        abort();
+    FuzzScreens();
     for (u32 t = 0; t < records; ++t) {
         tiles[t].pixels = pixels + t * 256;
         for (u32 p = 0; p < 256; ++p)
@@ -65,6 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
 {
     SetUpOnce();
     Bytes in{data, size, 0};
+    const u8 pick = in.Byte();
     const u8 mode = in.Byte() % 7;
     const i32 width = in.Byte() % 48, height = in.Byte() % 40;
     TileLayer layer;
@@ -90,18 +91,19 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
     limits.bottomBound = (i32)in.U32();
     sharedPaletteCount = in.Byte() % 65;
     currentLayout = &layout;
-    const u8 sizes[] = {20, 24, 25};
-    for (u8 videoModeNumber : sizes) {
-        SetVideoMode(videoModeNumber);
-        for (int m = 0; m < 6; ++m) {
-            rendererSlots.DrawLayer[m](&layer);
-            rendererSlots.DrawLayerOpaque[m](&layer);
-        }
+    UseFuzzScreen(pick % 3);
+    const u32 drawer = pick / 3 % 14;
+    if (drawer < 6) {
+        rendererSlots.DrawLayer[drawer](&layer);
+    } else if (drawer < 12) {
+        rendererSlots.DrawLayerOpaque[drawer - 6](&layer);
+    } else if (drawer == 12) {
         flags[0] = 1;
         DrawTileLayer(&layer);
         flags[0] = 0;
+    } else {
+        DrawLayerCameraPaletted(&layer, 0, &layout);
     }
-    DrawLayerCameraPaletted(&layer, 0, &layout);
     currentLayout = nullptr;
     FreeLayer(&layer);
     return 0;

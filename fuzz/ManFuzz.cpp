@@ -8,7 +8,7 @@
 #include "Engine/Common/Sheets.h"
 #include "Engine/Platform/Headless/Headless.h"
 #include "Game/Stages/StageRegistry.h"
-#include "fuzz/FuzzFolder.h"
+#include "fuzz/FuzzMemory.h"
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/TgaWriter.h"
@@ -28,8 +28,8 @@ void WriteCompanions()
     for (u32 i = 0; i < 64u * 32u; ++i)
         sheet.pixels.push_back((u8)(i % 7));
     sheet.colours.assign(7, datakit::Rgb{1, 2, 3});
-    datakit::WriteFile("Data/S/sheet.tga", datakit::MakeTga(sheet));
-    datakit::WriteFile("Data/S/extra.pal", datakit::MakeRawPalette({{1, 2, 3}, {4, 5, 6}}));
+    ServeFuzzCompanion("Data/S/sheet.tga", datakit::MakeTga(sheet));
+    ServeFuzzCompanion("Data/S/extra.pal", datakit::MakeRawPalette({{1, 2, 3}, {4, 5, 6}}));
 }
 
 Stage first{}, second{};
@@ -39,13 +39,11 @@ Stage first{}, second{};
 extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
 {
     static bool ready = false;
-    EnterFuzzFolder("man");
     if (!ready) {
         WriteCompanions();
         ready = true;
     }
-    if (!WriteFuzzFile("Data/S/f.man", data, size))
-        abort();
+    ServeFuzzFile("Data/S/f.man", data, size);
     previousStage = &first;
     currentStage = &second;
     AnimSet set{};

@@ -9,7 +9,7 @@
 #include "Engine/Common/Placement.h"
 #include "Engine/Platform/Headless/Headless.h"
 #include "Game/Stages/StageRegistry.h"
-#include "fuzz/FuzzFolder.h"
+#include "fuzz/FuzzMemory.h"
 
 namespace {
 
@@ -32,15 +32,13 @@ void CountReset(void* instance)
 
 extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
 {
-    EnterFuzzFolder("placement");
     headless::ClearShownBoxes();
     if (size < 1)
         return 0;
     const u32 keyCount = data[0] % 8;
     if (size < 1 + 2 * (size_t)keyCount)
         return 0;
-    if (!WriteFuzzFile("Objects/Fuzz.bin", data + 1 + 2 * keyCount, size - 1 - 2 * keyCount))
-        abort();
+    ServeFuzzFile("Objects/Fuzz.bin", data + 1 + 2 * keyCount, size - 1 - 2 * keyCount);
 
     currentStage = previousStage = nullptr;
     fuzzType = ObjectType{};

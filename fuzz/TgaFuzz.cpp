@@ -6,13 +6,11 @@
 #include "Engine/Common/Sheets.h"
 #include "Engine/Common/Tga.h"
 #include "Engine/Platform/Headless/Headless.h"
-#include "fuzz/FuzzFolder.h"
+#include "fuzz/FuzzMemory.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
 {
-    EnterFuzzFolder("tga");
-    if (!WriteFuzzFile("f.tga", data, size))
-        abort();
+    ServeFuzzFile("f.tga", data, size);
     Palette* palette = AllocPalette(256);
     SetCurrentPalette(palette);
     Sheet* sheet = LoadSheet("f.tga", 1);

@@ -7,7 +7,7 @@
 #include "Engine/Platform/Headless/Headless.h"
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Stages/StageRegistry.h"
-#include "fuzz/FuzzFolder.h"
+#include "fuzz/FuzzMemory.h"
 
 namespace {
 
@@ -51,10 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
     const u32 rowCount = NamedRowCount(data, size, &rowsAt);
     if (rowCount > 16 && rowCount > (size - rowsAt) / 13 + 16)
         return 0;
-    EnterFuzzFolder("vep");
     headless::ClearShownBoxes();
-    if (!WriteFuzzFile("Fuzz.vep", data, size))
-        abort();
+    ServeFuzzFile("Fuzz.vep", data, size);
 
     ClearActorTypeList();
     properties = ActorProperties{};
