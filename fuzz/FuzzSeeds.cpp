@@ -1,5 +1,8 @@
 // fuzz_seeds DIR: writes a starting corpus for each of the file fuzz targets, made by the data kit,
-// into DIR/pack_fuzz, DIR/tga_fuzz, DIR/man_fuzz, DIR/layout_fuzz, DIR/vep_fuzz and DIR/placement_fuzz.
+// into DIR/pack_fuzz, DIR/tga_fuzz, DIR/man_fuzz, DIR/layout_fuzz, DIR/vep_fuzz, DIR/placement_fuzz,
+// DIR/font_fuzz, DIR/pattern_fuzz and DIR/ogg_fuzz.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -7,6 +10,7 @@
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/Ogg.h"
 #include "tools/datakit/PackWriter.h"
 #include "tools/datakit/PlacementWriter.h"
 #include "tools/datakit/TgaWriter.h"
@@ -138,5 +142,62 @@ int main(int argc, char** argv)
     const std::vector<u8> file = MakePlacementFile(objects);
     placement.insert(placement.end(), file.begin(), file.end());
     ok &= WriteFile(dir + "/placement_fuzz/seed.bin", placement);
+
+    // A font: the screen byte, then a manifest whose animation 0 has a frame for each of the first
+    // 128 character codes, narrow and wide ones.
+    Manifest font;
+    font.sheets = {{"sheet.tga", true, 5}};
+    font.boxes = {ManBox{}};
+    ManAnimation characters;
+    for (u16 c = 0; c < 128; ++c) {
+        ManFrame frame;
+        frame.srcX = (u16)(c % 8 * 8);
+        frame.srcY = (u16)(c / 8 % 4 * 8);
+        frame.width = (u8)(2 + c % 7);
+        frame.height = 8;
+        characters.frames.push_back(frame);
+    }
+    font.animations = {characters};
+    for (u8 screen : {0, 1, 2}) {
+        std::vector<u8> seed = {screen};
+        const std::vector<u8> manifest = MakeManifest(font);
+        seed.insert(seed.end(), manifest.begin(), manifest.end());
+        ok &= WriteFile(dir + "/font_fuzz/seed" + std::to_string(screen) + ".bin", seed);
+    }
+
+    // Patterns: the sheet pick, then a pattern file (a whole grid, and one shorter than its grid).
+    for (u8 pick = 0; pick < 6; ++pick) {
+        std::vector<u8> seed = {pick};
+        std::vector<u8> pattern = MakeTilePattern(3, 2, {1, 0x1002, 0x2003, 0x3004, 0xF005, 0});
+        if (pick == 5)
+            pattern.resize(pattern.size() - 3);
+        seed.insert(seed.end(), pattern.begin(), pattern.end());
+        ok &= WriteFile(dir + "/pattern_fuzz/seed" + std::to_string(pick) + ".bin", seed);
+    }
+
+    // Ogg: a header that once made the decoder ask for near 2^64 bytes (a patch over the target's
+    // stereo track), and whole images in the target's raw mode (first byte 0, four loop bytes): a
+    // track as the kit makes it, and the same with a comment count far past its header.
+    ok &= WriteFile(dir + "/ogg_fuzz/huge-request.bin", {0x98, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x18, 0x38});
+    std::vector<i16> samples;
+    for (int i = 0; i < 1200; ++i)
+        samples.push_back((i16)(9000 * std::sin(i * 0.0627)));
+    std::vector<u8> track;
+    if (MakeOgg(samples, 1, 8000, &track, -0.1f)) {
+        std::vector<u8> seed = {0, 0x40, 0x01, 0x00, 0x00};
+        seed.insert(seed.end(), track.begin(), track.end());
+        ok &= WriteFile(dir + "/ogg_fuzz/track.bin", seed);
+        const u8 tag[] = {3, 'v', 'o', 'r', 'b', 'i', 's'};
+        const auto at = std::search(seed.begin(), seed.end(), std::begin(tag), std::end(tag));
+        const size_t vendor = (size_t)(at - seed.begin()) + sizeof(tag);
+        if (at != seed.end() && vendor + 8 < seed.size()) {
+            const size_t count = vendor + 4 + (seed[vendor] | seed[vendor + 1] << 8);
+            if (count + 4 <= seed.size()) {
+                const u8 hostile[] = {0xE3, 0xDF, 0xDF, 0x1F};
+                std::copy(std::begin(hostile), std::end(hostile), seed.begin() + (long)count);
+                ok &= WriteFile(dir + "/ogg_fuzz/comment-count.bin", seed);
+            }
+        }
+    }
     return ok ? 0 : 1;
 }
