@@ -7,7 +7,7 @@
 //
 // They also refuse what no track needs: a damaged header can ask for any size up to 2^64 (a count
 // from the file times a pointer size, passed through an int), and a decoder's state is a few
-// hundred KiB, so an open that asks for more than 16 MiB in all fails as out of memory.
+// hundred KiB, so an open that asks for more than vorbisOpenLimit in all fails as out of memory.
 #include <cassert>
 #include <climits>
 #include <cmath>
@@ -23,6 +23,9 @@
 
 #include "Engine/Common/Types.h"
 
+// Vorbis.h declares it, but that header cannot come before the library's implementation.
+extern size_t vorbisOpenLimit;
+
 namespace {
 
 struct alignas(std::max_align_t) TrackedBlock {
@@ -32,13 +35,12 @@ struct alignas(std::max_align_t) TrackedBlock {
 
 TrackedBlock openBlocks = {&openBlocks, &openBlocks}; // the blocks taken by the open under way
 bool trackingOpen;
-constexpr size_t openByteLimit = 16u << 20;
 size_t openBytes; // asked for by the open under way, freed blocks included
 
 // Whether a request fits what an open may take; counted while an open is under way.
 bool Affordable(size_t size)
 {
-    if (size > openByteLimit || (trackingOpen && openBytes + size > openByteLimit))
+    if (size > vorbisOpenLimit || (trackingOpen && openBytes + size > vorbisOpenLimit))
         return false;
     if (trackingOpen)
         openBytes += size;
@@ -130,13 +132,15 @@ void* TrackedRealloc(void* memory, size_t size)
 
 #include "Engine/Common/Vorbis.h"
 
+size_t vorbisOpenLimit = defaultVorbisOpenLimit;
+
 namespace {
 
 // The comment header, checked before the library reads it: when one of its allocations fails it
 // frees every comment its count names, through a list that is null or not yet filled. So the
-// counts and lengths must lie inside the packet, and the packet must be small enough (2 MiB) that
-// what it makes the library allocate (at most four times its size) stays under the limit above.
-constexpr u32 commentPacketLimit = 2u << 20;
+// counts and lengths must lie inside the packet, and the packet must be small enough (an eighth of
+// the open's limit) that what it makes the library allocate (at most four times its size, and
+// these are an open's first allocations) stays under that limit.
 
 u32 Le32(const u8* bytes)
 {
@@ -162,7 +166,7 @@ bool CommentPacket(const u8* data, u32 size, std::vector<u8>* packet)
                 return false;
             if (page > 0) {
                 packet->insert(packet->end(), data + body, data + body + length);
-                if (packet->size() > commentPacketLimit)
+                if (packet->size() > vorbisOpenLimit / 8)
                     return false;
                 if (length < 255)
                     return true;

@@ -5,7 +5,14 @@
 #define STB_VORBIS_NO_STDIO
 #include <stb_vorbis.h>
 
+#include <cstddef>
+
 #include "Engine/Common/Types.h"
+
+// What one open may ask for in all: a decoder's state is a few hundred KiB, so an open that needs
+// more fails as out of memory. Fuzzing lowers it, so that no input's open fills memory.
+constexpr size_t defaultVorbisOpenLimit = 16u << 20;
+extern size_t vorbisOpenLimit;
 
 // Opens a decoder on an image in memory (stb_vorbis_open_memory); null with *error set when the
 // image is no Ogg Vorbis stream, and then nothing it allocated stays behind.

@@ -238,6 +238,24 @@ TEST_F(MusicTest, AHeaderAskingForAbsurdMemoryFailsToOpen)
     FreeMusic(slot);
 }
 
+// The limit on what an open may ask for: the test tracks need well under a MiB, and one that needs
+// more than the limit fails as out of memory, leaving nothing behind.
+TEST_F(MusicTest, AnOpenPastItsMemoryLimitFails)
+{
+    struct RestoreLimit {
+        ~RestoreLimit() { vorbisOpenLimit = defaultVorbisOpenLimit; }
+    } restore;
+    int error = 0;
+    vorbisOpenLimit = 1u << 20;
+    stb_vorbis* decoder = VorbisOpen(stereo.data(), (u32)stereo.size(), &error);
+    EXPECT_NE(decoder, nullptr) << error;
+    if (decoder)
+        stb_vorbis_close(decoder);
+    vorbisOpenLimit = 16u << 10;
+    EXPECT_EQ(VorbisOpen(stereo.data(), (u32)stereo.size(), &error), nullptr);
+    EXPECT_EQ(error, VORBIS_outofmem);
+}
+
 TEST_F(MusicTest, OggFilesWrittenByOggencPlay)
 {
     if (std::system("oggenc --version > /dev/null 2>&1") != 0)
