@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Engine/Common/DataPack.h"
+#include "Engine/Common/Layout.h"
 #include "Engine/Common/StageSwitch.h"
 #include "tests/unit/DataSetGame.h"
 
@@ -13,14 +14,9 @@ namespace {
 
 std::set<std::string> missingFiles;
 
-// A tile sheet's companion pattern (".tpl") is optional by its format: without one the sheet
-// takes the 32 x 32 identity pattern, and the data kit writes none for the stages' sheets.
 void NoteMissing(const char* path)
 {
-    const std::string name = path;
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".tpl") == 0)
-        return;
-    missingFiles.insert(name);
+    missingFiles.insert(path);
 }
 
 std::vector<Stage*> RegisteredStages()
@@ -30,6 +26,24 @@ std::vector<Stage*> RegisteredStages()
         for (u16 s = 0; s < stageGroups[g]->stageCount; ++s)
             stages.push_back(stageGroups[g]->stages[s]);
     return stages;
+}
+
+// The sheets the stage has loaded whose pattern is not the 32 x 32 grid of tiles 0-1023: the data
+// set's pattern files carry the grid the engine would take without them.
+std::string SheetsOffTheIdentityPattern()
+{
+    std::string text;
+    for (u16 s = 0; s < tileSheetSlotCount; ++s) {
+        const TileSheet* sheet = tileSheetSlots[s];
+        if (!sheet)
+            continue;
+        bool identity = sheet->pattern && sheet->patternWidth == 32 && sheet->patternHeight == 32;
+        for (u16 i = 0; identity && i < 1024; ++i)
+            identity = sheet->pattern[i] == i;
+        if (!identity)
+            text += std::string("\n  ") + sheet->name;
+    }
+    return text;
 }
 
 std::string Listed(const std::set<std::string>& paths)
@@ -93,6 +107,7 @@ TEST_P(DataSetCompletenessTest, EveryStageFindsItsFilesAndShowsNoBox)
         for (int i = 0; i < 120; ++i)
             Tick();
         EXPECT_EQ(Listed(missingFiles), "") << stage->name << ": files it could not open";
+        EXPECT_EQ(SheetsOffTheIdentityPattern(), "") << stage->name;
         for (const headless::ShownBox& box : headless::ShownBoxes())
             ADD_FAILURE() << stage->name << " showed \"" << box.caption << "\": " << box.text;
     }

@@ -408,8 +408,18 @@ LayoutLayer WorldLayer(const std::vector<u16>& cells, u32 widthTiles, u32 height
     return layer;
 }
 
+// The pattern both sheets carry: the 32 x 32 grid of tiles 0-1023 in order, the same one the engine
+// takes when a sheet has no pattern file.
+std::vector<u8> IdentityTilePattern()
+{
+    std::vector<u16> entries(1024);
+    for (u16 i = 0; i < 1024; ++i)
+        entries[i] = TileEntry(i);
+    return MakeTilePattern(32, 32, entries);
+}
+
 // Writes "layout1.bin", "Tiles.tga" (drawn layers) and "Collision.tga" (the collision and
-// pass-through layers) into the stage's folder.
+// pass-through layers) into the stage's folder, each sheet with its ".tpl" pattern.
 bool WriteStageLayout(const std::string& folder, const StageWorld& stage, const LayerPlan& plan, const Theme& theme)
 {
     const CollisionWorld& w = stage.world;
@@ -456,7 +466,9 @@ bool WriteStageLayout(const std::string& folder, const StageWorld& stage, const 
 
     const bool ok = WriteFile(folder + "layout1.bin", MakeLayout(layout)) &&
                     WriteFile(folder + "Tiles.tga", MakeTga(tiles)) &&
-                    WriteFile(folder + "Collision.tga", MakeTga(collisionSheet));
+                    WriteFile(folder + "Collision.tga", MakeTga(collisionSheet)) &&
+                    WriteFile(folder + "Tiles.tpl", IdentityTilePattern()) &&
+                    WriteFile(folder + "Collision.tpl", IdentityTilePattern());
     if (!ok)
         fprintf(stderr, "datakit: cannot write the stage layout under %s\n", folder.c_str());
     return ok;
