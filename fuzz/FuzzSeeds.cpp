@@ -175,10 +175,14 @@ int main(int argc, char** argv)
         ok &= WriteFile(dir + "/pattern_fuzz/seed" + std::to_string(pick) + ".bin", seed);
     }
 
-    // Ogg: a header that once made the decoder ask for near 2^64 bytes (a patch over the target's
-    // stereo track), and whole images in the target's raw mode (first byte 0, four loop bytes): a
-    // track as the kit makes it, and the same with a comment count far past its header.
+    // Ogg: the input that once made the decoder ask for near 2^64 bytes (a patch over the target's
+    // first stereo track; it lands elsewhere on today's, but stays a start), and whole images in
+    // the target's raw mode (first byte 0, four loop bytes): a track as the kit makes it, and the
+    // same with a comment count far past its header (the near 2^64 request, on any track).
     ok &= WriteFile(dir + "/ogg_fuzz/huge-request.bin", {0x98, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x18, 0x38});
+    // A patch over the target's mono track that gives a codebook thousands of dimensions (the
+    // decoder once turned an infinite power of it into an int).
+    ok &= WriteFile(dir + "/ogg_fuzz/dimensions.bin", {0x98, 0x00, 0xFE, 0x00, 0x2E, 0x00, 0xE2, 0x36});
     std::vector<i16> samples;
     for (int i = 0; i < 1200; ++i)
         samples.push_back((i16)(9000 * std::sin(i * 0.0627)));

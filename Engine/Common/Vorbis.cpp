@@ -48,8 +48,8 @@ bool Affordable(size_t size)
 }
 
 // The library turns powers and roots of header values into ints through floor(); on a hostile
-// header (a dimension of 0, or of thousands) the value is infinite or not a number and the
-// conversion undefined. Its values are checked against an entry count below 2^24, so a floor held
+// header (a codebook of thousands of dimensions) the value is infinite and the conversion
+// undefined. Its values are checked against an entry count below 2^24, so a floor held
 // within +-2^30 decides every check as the true value would and keeps the conversion defined.
 double BoundedFloor(double value)
 {
