@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # One run, three builds, the same frames: the headless runner built for Linux, for Windows x86-64
 # and for Windows x86 (the last two under Wine) runs the grey-box data set for the same ticks with
-# the same key script, and the three checksum files must be byte for byte the same.
+# the same key script, and the three checksum files must be byte for byte the same. First the game
+# from its first tick; then each gameplay stage, started by name (a few next to the action with
+# --start-at), played with one key script that runs, jumps, attacks, throws the whip and grapples,
+# where the player's per-tick trace must match byte for byte as well.
 source "$(dirname "$0")/wine-env.sh"
 
 ticks=240
@@ -25,6 +28,75 @@ cat >"$keys" <<'KEYS'
 230 44 up
 KEYS
 
+# The stages: the runner's stage name, then where player 1 starts ("-": the stage's own start).
+stage_ticks=480
+stages=(
+    "Graveyard|200,1380"     # among the Froackers and Audrey at the start
+    "Village 1|-"            # the first hill, with a beam to hook
+    "Boss Rush|-"            # the boss arena
+    "The Bone Zone|700,1420" # under the one-way floors, the roster around
+    "Test|900,690"           # just short of the candle on the one-way floor
+)
+stage_keys=$WINE_WORK/stage-keys.txt
+# Right 77, left 75, up 72, down 80, jump S 31, attack A 30, grapple E 18: run right and jump with
+# an attack, throw up, run back left jumping and attacking, throw again, then right with a jump
+# throw, a crouch attack and a last jump attack and throw.
+cat >"$stage_keys" <<'KEYS'
+10-110 77
+40-56 31
+62 30 down
+63 30 up
+112-128 72
+114 18 down
+115 18 up
+150-250 75
+170-186 31
+178 30 down
+179 30 up
+205-212 72
+206 18 down
+207 18 up
+230 30 down
+231 30 up
+262-420 77
+280-298 31
+284-290 72
+286 18 down
+287 18 up
+310 30 down
+311 30 up
+340-360 80
+345 30 down
+346 30 up
+370-390 31
+380 30 down
+381 30 up
+400-410 72
+402 18 down
+403 18 up
+440 30 down
+441 30 up
+KEYS
+
+stage_tag()
+{
+    local name=${1%%|*}
+    echo "${name// /}"
+}
+
+stage_args()
+{
+    local start=${1#*|}
+    printf '%s\n' --stage "${1%%|*}"
+    [[ $start != - ]] && printf '%s\n' --start-at "$start"
+}
+
+# The trace's column named $2 in file $1, header left out.
+trace_column()
+{
+    awk -F, -v name="$2" 'NR == 1 { for (i = 1; i <= NF; ++i) if ($i == name) c = i; next } { print $c }' "$1"
+}
+
 for tool in "$BUILD_DIR/tools/datakit" "$BUILD_DIR/tools/runner"; do
     [[ -x $tool ]] || wine_fail "$tool is missing (build the linux preset)"
 done
@@ -36,20 +108,70 @@ done
 wine_check "[[ \$(wc -l <'$WINE_WORK/linux.txt') == $ticks ]]" "the native runner wrote $ticks checksums"
 echo "distinct frames in the native run: $(cut -d' ' -f2 "$WINE_WORK/linux.txt" | sort -u | wc -l)"
 
+# The native stage runs, and proof that each did something: the player moved, the frames changed,
+# the whip left the hand, and the stage stayed the one asked for.
+for stage in "${stages[@]}"; do
+    name=${stage%%|*}
+    tag=$(stage_tag "$stage")
+    mapfile -t args < <(stage_args "$stage")
+    sums=$WINE_WORK/linux-$tag.sums
+    trace=$WINE_WORK/linux-$tag.csv
+    if ! "$BUILD_DIR/tools/runner" "$data" $stage_ticks "${args[@]}" --keys "$stage_keys" --checksums "$sums" \
+        --trace "$trace"; then
+        wine_fail "the native runner failed on \"$name\""
+        continue
+    fi
+    frames=$(cut -d' ' -f2 "$sums" | sort -u | wc -l)
+    span=$(trace_column "$trace" x | awk 'NR == 1 || $1 < lo { lo = $1 } NR == 1 || $1 > hi { hi = $1 } END { print int(hi - lo) }')
+    throws=$(trace_column "$trace" whipState | grep -cv '^0$')
+    hurt=$(trace_column "$trace" state | grep -c '^hurt$')
+    echo "\"$name\": $frames distinct frames, x over $span px, the whip out $throws ticks, hurt $hurt ticks"
+    wine_check "[[ \$(wc -l <'$sums') == $stage_ticks && \$(trace_column '$trace' tick | wc -l) == $stage_ticks ]]" \
+        "\"$name\": the native runner wrote $stage_ticks checksums and trace rows"
+    wine_check "[[ -z \$(trace_column '$trace' stage | grep -vxF '$name') ]]" "\"$name\": the run stayed on the stage"
+    wine_check "((span >= 100 && frames >= stage_ticks / 4 && throws > 0))" \
+        "\"$name\": the player moved 100 px or more, a quarter of the frames or more differ, the whip was thrown"
+done
+
+# Runs the Windows runner of build $1 (label $2) on $3 with the rest as its arguments; notes a failure.
+wine_run()
+{
+    local build=$1 label=$2 what=$3
+    shift 3
+    timeout 120 wine "$build/tools/runner.exe" "$@" >"$WINE_WORK/$label.log" 2>&1
+    local code=$?
+    wine_check "[[ $code == 0 ]]" "the $label runner ran $what under Wine (exit code $code)"
+    [[ $code == 0 ]] || cat "$WINE_WORK/$label.log"
+    return $code
+}
+
+# Compares a Windows run's file ($2) with the native one ($1).
+same_as_native()
+{
+    local native=$1 other=$2 what=$3
+    if cmp "$native" "$other"; then
+        echo "ok - $what: byte for byte the native ones"
+    else
+        wine_fail "$what: not the native ones"
+        diff "$native" "$other" | head -n 10
+    fi
+}
+
 for build in "$WIN64_DIR" "$WIN32_DIR"; do
     label=$(basename "$build")
     wine_require_build "$build" tools/runner.exe || continue
-    sums=$WINE_WORK/$label.txt
-    timeout 120 wine "$build/tools/runner.exe" "$(wine_path "$data")" $ticks --keys "$(wine_path "$keys")" \
-        --checksums "$(wine_path "$WINE_WORK")\\$label.txt" >"$WINE_WORK/$label.log" 2>&1
-    code=$?
-    wine_check "[[ $code == 0 ]]" "the $label runner ran under Wine (exit code $code)"
-    [[ $code == 0 ]] || cat "$WINE_WORK/$label.log"
-    if cmp "$WINE_WORK/linux.txt" "$sums"; then
-        echo "ok - the $label checksums are byte for byte the native ones"
-    else
-        wine_fail "the $label checksums differ from the native ones"
-        diff "$WINE_WORK/linux.txt" "$sums" | head -n 10
-    fi
+    wine_run "$build" "$label" "from the first tick" "$(wine_path "$data")" $ticks --keys "$(wine_path "$keys")" \
+        --checksums "$(wine_path "$WINE_WORK")\\$label.txt"
+    same_as_native "$WINE_WORK/linux.txt" "$WINE_WORK/$label.txt" "the $label checksums from the first tick"
+    for stage in "${stages[@]}"; do
+        name=${stage%%|*}
+        tag=$(stage_tag "$stage")
+        mapfile -t args < <(stage_args "$stage")
+        out=$(wine_path "$WINE_WORK")\\$label-$tag
+        wine_run "$build" "$label" "\"$name\"" "$(wine_path "$data")" $stage_ticks "${args[@]}" \
+            --keys "$(wine_path "$stage_keys")" --checksums "$out.sums" --trace "$out.csv" || continue
+        same_as_native "$WINE_WORK/linux-$tag.sums" "$WINE_WORK/$label-$tag.sums" "the $label checksums of \"$name\""
+        same_as_native "$WINE_WORK/linux-$tag.csv" "$WINE_WORK/$label-$tag.csv" "the $label trace of \"$name\""
+    done
 done
 wine_finish
