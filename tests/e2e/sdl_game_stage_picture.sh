@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# The native game's window shows a gameplay stage exactly as the headless runner draws it. The
+# game, started with --dev-menu under Xvfb, is taken to the Graveyard by keys (Stages, "Main
+# Stages", "Graveyard"); a few seconds in, with no key held, the window's client area is taken
+# at 1x. The game runs on the wall clock, so the tick of the shot is not known: the shot must
+# equal, pixel for pixel, one of the runner's frames of the Graveyard started without input over
+# its first TICKS ticks. A black, shifted, scaled or recoloured picture matches none of them.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/xvfb.bash"
+check="python3 $here/x11_check.py"
+TICKS=900
+
+start_xvfb 1280x720
+export SDL_VIDEODRIVER=x11
+
+"$BUILD_DIR/tools/datakit" build "$work_dir/game" >/dev/null
+
+fail() {
+    echo "FAIL: $1"
+    echo "-- game output:"
+    cat "$work_dir/game.log" 2>/dev/null || true
+    exit 1
+}
+
+# The runner's frames of the same stage, one PNG a tick.
+mkdir "$work_dir/frames"
+pngs=()
+for tick in $(seq 1 "$TICKS"); do
+    pngs+=(--png "$tick:$work_dir/frames/$(printf %04d "$tick").png")
+done
+"$BUILD_DIR/tools/runner" "$work_dir/game" "$TICKS" --stage Graveyard "${pngs[@]}" >/dev/null ||
+    fail "the runner failed"
+
+cd "$work_dir/game"
+"$BUILD_DIR/brakkenfell" --dev-menu >"$work_dir/game.log" 2>&1 &
+game_pid=$!
+test_pids+=("$game_pid")
+
+# shot NAME: the game's client area as NAME.png; fails unless the window is at 1x
+shot() {
+    local x y w h
+    read -r x y w h < <(window_geometry Brakkenfell)
+    [ "$w $h" = "424 240" ] || fail "the window's client area is ${w}x${h}, expected 424x240"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work_dir/$1.png"
+}
+
+wait_for_window Brakkenfell 30 || fail "no window titled Brakkenfell"
+sleep 1
+for key in Return Down Return Return; do
+    $check key "$(window_id Brakkenfell)" "$key"
+    sleep 0.3
+done
+
+# The stage fades in over 16 ticks; its drawn layers bring dozens of colours.
+colours=0
+for _ in $(seq 1 30); do
+    sleep 0.2
+    shot stage
+    colours=$(convert "$work_dir/stage.png" -format %k info:)
+    [ "$colours" -ge 24 ] && break
+done
+[ "$colours" -ge 24 ] || fail "the Graveyard did not come up (the frame has $colours colours)"
+sleep 2
+shot stage
+kill -0 "$game_pid" 2>/dev/null || fail "the game ended by itself"
+
+match=$(python3 "$here/frame_match.py" "$work_dir/stage.png" "$work_dir"/frames/*.png 2>&1) ||
+    fail "the window's picture is none of the runner's frames: $match"
+echo "the window's picture is the runner's frame of tick $((10#$(basename "$match" .png)))"
+
+evidence="$BUILD_DIR/e2e-evidence/sdl_game_stage_picture"
+mkdir -p "$evidence"
+cp "$work_dir/stage.png" "$evidence/window.png"
+echo "PASS"
