@@ -166,10 +166,10 @@ int main(int argc, char** argv)
     }
 
     // Patterns: the sheet pick, then a pattern file (a whole grid, and one shorter than its grid).
-    for (u8 pick = 0; pick < 6; ++pick) {
+    for (u8 pick = 0; pick < 5; ++pick) {
         std::vector<u8> seed = {pick};
         std::vector<u8> pattern = MakeTilePattern(3, 2, {1, 0x1002, 0x2003, 0x3004, 0xF005, 0});
-        if (pick == 5)
+        if (pick == 4)
             pattern.resize(pattern.size() - 3);
         seed.insert(seed.end(), pattern.begin(), pattern.end());
         ok &= WriteFile(dir + "/pattern_fuzz/seed" + std::to_string(pick) + ".bin", seed);
