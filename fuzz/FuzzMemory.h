@@ -2,6 +2,7 @@
 // paths, so an input is read where libFuzzer keeps it instead of being written out and opened,
 // and companion files (sheets, fonts) are made once and served from their bytes.
 #pragma once
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -49,10 +50,11 @@ inline void ServeFuzzFile(const char* path, const u8* data, size_t size)
 // A companion made once: its bytes are kept for the life of the process.
 inline void ServeFuzzCompanion(const char* path, std::vector<u8> bytes)
 {
+    // Room made once, so the bytes already served never move.
     static std::vector<std::vector<u8>> kept;
     kept.reserve(64);
     if (kept.size() == kept.capacity())
-        return; // more companions than any target makes
+        abort();
     kept.push_back(std::move(bytes));
     ServeFuzzFile(path, kept.back().data(), kept.back().size());
 }

@@ -37,6 +37,7 @@ MemoryFile* CurrentMemoryFile()
         return nullptr;
     return &memoryStack[memoryDepth - 1];
 }
+
 const char* lookupPath = ""; // the path being looked up, for damage reports
 
 bool IsSeparator(char c)
