@@ -183,6 +183,9 @@ int main(int argc, char** argv)
     // A patch over the target's mono track that gives a codebook thousands of dimensions (the
     // decoder once turned an infinite power of it into an int).
     ok &= WriteFile(dir + "/ogg_fuzz/dimensions.bin", {0x98, 0x00, 0xFE, 0x00, 0x2E, 0x00, 0xE2, 0x36});
+    // A patch over the target's stereo track that gives a codebook a 31-bit codeword (its mask once
+    // overflowed a signed int).
+    ok &= WriteFile(dir + "/ogg_fuzz/wide-codeword.bin", {0x11, 0x21, 0x00, 0x2E, 0x2C, 0x4F, 0xEE, 0xDE, 0x36});
     std::vector<i16> samples;
     for (int i = 0; i < 1200; ++i)
         samples.push_back((i16)(9000 * std::sin(i * 0.0627)));

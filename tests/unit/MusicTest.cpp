@@ -256,6 +256,26 @@ TEST_F(MusicTest, AnOpenPastItsMemoryLimitFails)
     EXPECT_EQ(error, VORBIS_outofmem);
 }
 
+// One flipped byte of a setup header gives a codebook a 31-bit codeword; decoding with it takes
+// (1 << 31) - 1 as the codeword's mask, which wraps a signed int. The decoder is built to wrap it
+// (the sanitizer build otherwise stops here), and the track plays on.
+TEST_F(MusicTest, AThirtyOneBitCodewordDecodes)
+{
+    std::vector<i16> samples;
+    for (int i = 0; i < 1200; ++i) {
+        samples.push_back((i16)(9000 * std::sin(i * 0.0627)));
+        samples.push_back((i16)(7000 * std::sin(i * 0.0411)));
+    }
+    std::vector<u8> track;
+    ASSERT_TRUE(datakit::MakeOgg(samples, 2, 8000, &track, -0.1f));
+    track[143234 % track.size()] ^= 0xDE;
+    const u32 slot = Track("Wide", track, 0x2E0021);
+    PlayMusic(slot);
+    const std::vector<int> heard = Play(1);
+    EXPECT_GT(std::count_if(heard.begin(), heard.end(), [](int v) { return v != 0; }), 0);
+    FreeMusic(slot);
+}
+
 TEST_F(MusicTest, OggFilesWrittenByOggencPlay)
 {
     if (std::system("oggenc --version > /dev/null 2>&1") != 0)
