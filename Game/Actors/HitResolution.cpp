@@ -7,6 +7,7 @@
 
 #include "Engine/Collision/Angles.h"
 #include "Engine/Collision/BoxTests.h"
+#include "Engine/Common/PortableMath.h"
 #include "Engine/Common/Random.h"
 #include "Engine/Common/Sound.h"
 #include "Engine/Platform/GameThread.h"
@@ -264,8 +265,10 @@ bool ResolveAttackHit(void* registered, void* attacking)
         hA->lastGroundContact = 0;
         const f64 theta = (f64)b->angle * degreesPerStep * pi / 180.0;
         const f64 s = (f64)oA->knockback - (f64)oA->values[HurtDrag] * 0.5;
-        hA->vx = (f32)(std::cos(theta) * s);
-        hA->vy = (f32)(std::sin(theta) * s);
+        f64 sine, cosine;
+        PortableSinCos(theta, &sine, &cosine); // the same knockback in every build
+        hA->vx = (f32)(cosine * s);
+        hA->vy = (f32)(sine * s);
         // The victim faces back toward the attacker.
         if (hA->vx > 0.0f)
             hA->flipX = 1;

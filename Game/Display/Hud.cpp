@@ -8,6 +8,7 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
+#include "Engine/Common/PortableMath.h"
 #include "Engine/Common/Random.h"
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/GameThread.h"
@@ -103,7 +104,8 @@ void UpdateHeart(HUDHeart* heart, u32 i, i32 health)
             heart->blink = 1;
             heart->scale = 1.0f;
         }
-        heart->offsetY = (f32)std::sin((f64)demoSeed) * heart->bounce;
+        // Portable sine: the picture must not hang on the C library (a seed is a large angle).
+        heart->offsetY = (f32)PortableSin((f64)demoSeed) * heart->bounce;
         if (heart->bounce > 0.0f) {
             heart->bounce -= 0.2f;
         } else {

@@ -7,6 +7,7 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
+#include "Engine/Common/PortableMath.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
@@ -87,7 +88,7 @@ f32 ThanksTextBoxLeft(i32 width)
 f32 ThanksLetterScale(u32 seed, u32 letter)
 {
     const f32 t = (f32)(seed + 4u * letter) / 10.0f;
-    return std::sin(t) / 5.0f + 1.0f;
+    return (f32)PortableSin(t) / 5.0f + 1.0f;
 }
 
 i32 ThanksLetterX(const AnimSet* set, u32 letter)

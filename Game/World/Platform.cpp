@@ -16,6 +16,7 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
+#include "Engine/Common/PortableMath.h"
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Render/AnimDraw.h"
@@ -272,7 +273,7 @@ i16 Sine1024(u32 phase)
     if (!built) {
         const f64 turn = 6.283185307179586;
         for (u32 i = 0; i < 1024; ++i)
-            table[i] = (i16)std::trunc(1024.0 * std::sin(turn * (f64)i / 1024.0));
+            table[i] = (i16)std::trunc(1024.0 * PortableSin(turn * (f64)i / 1024.0));
         // Exact at the quarter turns whatever the library's rounding.
         table[0] = table[512] = 0;
         table[256] = 1024;

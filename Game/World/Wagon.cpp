@@ -15,6 +15,7 @@
 #include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
+#include "Engine/Common/PortableMath.h"
 #include "Engine/Render/AnimDraw.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
@@ -444,7 +445,8 @@ void WagonLateUpdate(void* instance)
     UpdateAnimPlayer(&left->hubAnim);
     UpdateAnimPlayer(&left->wheelAnim);
 
-    body->rotation = std::atan2(R->y - L->y, R->x - L->x) * 57.295776f / 1.40625f;
+    // The tilt steers the rider, so it must not hang on the C library's atan2f.
+    body->rotation = (f32)PortableAtan2(R->y - L->y, R->x - L->x) * 57.295776f / 1.40625f;
 
     if (Player.loadCount)
         AddObjectCallback(&Player, WagonTouch, wagon);
