@@ -13,6 +13,13 @@ import ctypes
 import ctypes.util
 import sys
 
+try:
+    from PIL import Image
+except ImportError:
+    # A Python of its own (pyenv, a virtualenv) does not see the distribution's python3-pil.
+    sys.path.append('/usr/lib/python3/dist-packages')
+    from PIL import Image
+
 FRAME_W, FRAME_H = 424, 240
 MAGENTA, CYAN, YELLOW, WHITE = 0xFF00FF, 0x00FFFF, 0xFFFF00, 0xFFFFFF
 
@@ -32,29 +39,15 @@ def pattern(x, y):
 
 
 def read_ppm(path):
-    with open(path, 'rb') as f:
-        data = f.read()
-    fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b'#':
-            pos = data.index(b'\n', pos)
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    pos += 1
-    if fields[0] != b'P6' or int(fields[3]) != 255:
-        sys.exit('not an 8-bit P6 picture: %s' % path)
-    width, height = int(fields[1]), int(fields[2])
-    pixels = data[pos:pos + width * height * 3]
+    """A screenshot as (width, height, at), at(x, y) giving the pixel as 0xRRGGBB."""
+    with Image.open(path) as image:
+        picture = image.convert('RGB')
+    width, height = picture.size
+    pixels = picture.load()
 
     def at(x, y):
-        i = (y * width + x) * 3
-        return (pixels[i] << 16) | (pixels[i + 1] << 8) | pixels[i + 2]
+        r, g, b = pixels[x, y]
+        return (r << 16) | (g << 8) | b
     return width, height, at
 
 
