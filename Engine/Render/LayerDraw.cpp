@@ -20,6 +20,11 @@ namespace {
 // same as a small one.
 inline u32 FloorMod(i64 value, u32 period)
 {
+    // Scrolls mostly lie within a period or two of the origin: no division then.
+    if (value >= 0 && value < (i64)period)
+        return (u32)value;
+    if (value >= (i64)period && value < 2 * (i64)period)
+        return (u32)(value - period);
     const i64 rest = value % (i64)period;
     return (u32)(rest < 0 ? rest + period : rest);
 }
@@ -96,9 +101,7 @@ inline void PutSpan(u32* destination, const u8* pixels, int count, const u32* pa
     palrows::PutRow<false, 0, !All>(pixels, destination, count, palette, BlendRows{nullptr, nullptr});
 }
 
-// Part of one tile column, for the pixel-column drawers. A masked pixel is written back as it was
-// rather than skipped: a tile's holes seldom repeat from one column to the next, so a branch on
-// them would miss often, and the frame row is read anyway to write the colour.
+// Part of one tile column, for the pixel-column drawers: a masked pixel is skipped.
 template <int W, bool All>
 inline void PutColumnSpan(u32* destination, const u8* pixels, int count, const u32* palette)
 {
@@ -106,12 +109,9 @@ inline void PutColumnSpan(u32* destination, const u8* pixels, int count, const u
 #pragma GCC unroll 16
 #endif
     for (int i = 0; i < count; ++i) {
-        const u8 index = pixels[i * 16];
-        const u32 colour = palette[index];
-        if constexpr (All)
-            destination[i * W] = colour;
-        else
-            destination[i * W] = index ? colour : destination[i * W];
+        const u32 index = pixels[i * 16];
+        if (All || index)
+            destination[i * W] = palette[index];
     }
 }
 

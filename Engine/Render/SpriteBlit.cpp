@@ -6,7 +6,7 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Render/BlendTables.h"
 #include "Engine/Render/DrawState.h"
-#include "Engine/Render/PaletteRows.h"
+#include "Engine/Render/SpriteRows.h"
 #include "Engine/Render/VideoMode.h"
 
 namespace {
@@ -37,7 +37,12 @@ bool ScaleOnce(u32 mode, int width, int height, const u32* palette, BlendRows ro
 {
     if ((mode != 1 && mode != 2) || width * height < 512)
         return false;
+#if PALVIC_PALETTE_ROWS_SSE2
+    (void)rows;
+    spriterows::ScalePaletteFour(palette, blendLevel, scaled);
+#else
     ScalePalette(palette, rows, scaled);
+#endif
     return true;
 }
 
@@ -45,6 +50,7 @@ template <int W, int H, bool FlipX, bool FlipY, u32 Mode>
 void PlainImage(const SpriteImage& image, int left, int top, const u32* palette, u32* frame,
                 BlendRows rows)
 {
+    const spriterows::Shares shares = spriterows::SharesAt(blendLevel);
     const int width = image.width, height = image.height;
     const int c0 = left < 0 ? -left : 0, c1 = left + width > W ? W - left : width;
     const int r0 = top < 0 ? -top : 0, r1 = top + height > H ? H - top : height;
@@ -52,9 +58,9 @@ void PlainImage(const SpriteImage& image, int left, int top, const u32* palette,
         const u8* src = image.pixels + (size_t)(FlipY ? height - 1 - r : r) * (size_t)width;
         u32* dst = frame + (top + r) * W + left;
         if constexpr (FlipX)
-            palrows::PutRow<true, Mode, true, true>(src + width - 1 - c0, dst + c0, c1 - c0, palette, rows);
+            spriterows::PutRow<true, Mode>(src + width - 1 - c0, dst + c0, c1 - c0, palette, shares, rows);
         else
-            palrows::PutRow<false, Mode, true, true>(src + c0, dst + c0, c1 - c0, palette, rows);
+            spriterows::PutRow<false, Mode>(src + c0, dst + c0, c1 - c0, palette, shares, rows);
     }
 }
 
