@@ -57,7 +57,13 @@ void PlainImage(const SpriteImage& image, int left, int top, const u32* palette,
     for (int r = r0; r < r1; ++r) {
         const u8* src = image.pixels + (size_t)(FlipY ? height - 1 - r : r) * (size_t)width;
         u32* dst = frame + (top + r) * W + left;
-        if constexpr (FlipX)
+        // Copies keep the shared row loop (measured quicker for them); the blends take the sixteen-
+        // index stretches.
+        if constexpr (Mode == 0 && FlipX)
+            palrows::PutRow<true, 0, true, true>(src + width - 1 - c0, dst + c0, c1 - c0, palette, rows);
+        else if constexpr (Mode == 0)
+            palrows::PutRow<false, 0, true, true>(src + c0, dst + c0, c1 - c0, palette, rows);
+        else if constexpr (FlipX)
             spriterows::PutRow<true, Mode>(src + width - 1 - c0, dst + c0, c1 - c0, palette, shares, rows);
         else
             spriterows::PutRow<false, Mode>(src + c0, dst + c0, c1 - c0, palette, shares, rows);

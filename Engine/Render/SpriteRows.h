@@ -1,15 +1,11 @@
-// The row loops of the sprite blitters. A row goes sixteen indices at a time: one compare tells a
-// stretch wholly empty (skipped), wholly opaque (written four pixels a step without a mask) or
-// mixed. In a copy, a mixed stretch whose opaque pixels form one run, as at the edges of a shape, is
-// written as unmasked fours laid over that run (the last one overlapping the one before it); any
-// other goes through a mask per four. Every blend mode goes four pixels at a time: the table blends of the
-// add and the mix are the same products worked out in 16-bit lanes, ((level or 255 - level) x
-// channel) >> 8, which is exactly what the tables hold.
+// The row loops of the sprite blitters' blends (copies keep the shared loops of PaletteRows.h). A
+// row goes sixteen indices at a time: one compare tells a stretch wholly empty (skipped), wholly
+// opaque (four pixels a step without a mask) or mixed (a mask per four). Every blend mode goes
+// four pixels at a time: the table blends of the add and the mix are the same products worked out
+// in 16-bit lanes, ((level or 255 - level) x channel) >> 8, which is exactly what the tables hold.
 //
 // Without SSE2 the rows fall back on the shared loops of PaletteRows.h.
 #pragma once
-#include <bit>
-
 #include "Engine/Render/PaletteRows.h"
 
 namespace spriterows {
@@ -99,26 +95,6 @@ PALVIC_ROW_INLINE void PutSixteen(const u8* from, u32* to, const u32* palette, c
     if (opaque == 0xFFFF) {
         for (int k = 0; k < 16; k += 4)
             PutFour<Backwards, Mode, false>(from + k * step, to + k, palette, shares);
-        return;
-    }
-    const int first = std::countr_zero(opaque);
-    const u32 run = opaque >> first;
-    const int length = std::bit_width(run);
-    if (Mode == 0 && (run & (run + 1)) == 0 && length >= 4) {
-        // One run of `length` opaque pixels starting `start` pixels into the stretch in drawing
-        // order; fours laid from its start with the last one flush with its end. Copies only: a
-        // blend would take the overlapped pixels twice.
-        const int start = Backwards ? 16 - first - length : first;
-        const int last = start + length - 4;
-        const u8* at = from + start * step;
-        u32* out = to + start;
-        PutFour<Backwards, Mode, false>(at, out, palette, shares);
-        if (length > 8)
-            PutFour<Backwards, Mode, false>(at + 4 * step, out + 4, palette, shares);
-        if (length > 12)
-            PutFour<Backwards, Mode, false>(at + 8 * step, out + 8, palette, shares);
-        if (length > 4)
-            PutFour<Backwards, Mode, false>(from + last * step, to + last, palette, shares);
         return;
     }
     for (int k = 0; k < 16; k += 4)
