@@ -11,10 +11,8 @@
 #include "Engine/Platform/Headless/Headless.h"
 #include "Game/Stages/StageRegistry.h"
 #include "fuzz/FuzzMemory.h"
+#include "fuzz/FuzzSheet.h"
 #include "fuzz/FuzzScreens.h"
-#include "tools/datakit/Bytes.h"
-#include "tools/datakit/ManifestWriter.h"
-#include "tools/datakit/TgaWriter.h"
 
 namespace {
 
@@ -28,14 +26,7 @@ void SetUpOnce()
         return;
     ready = true;
     FuzzScreens();
-    datakit::TgaImage sheet;
-    sheet.width = 64;
-    sheet.height = 32;
-    for (u32 i = 0; i < 64u * 32u; ++i)
-        sheet.pixels.push_back((u8)(i % 5));
-    sheet.colours.assign(5, datakit::Rgb{1, 2, 3});
-    ServeFuzzCompanion("Data/F/sheet.tga", datakit::MakeTga(sheet));
-    ServeFuzzCompanion("Data/F/extra.pal", datakit::MakeRawPalette({{1, 2, 3}, {4, 5, 6}}));
+    ServeFuzzSheet("Data/F", 5);
     for (u32 c = 1; c < 256; ++c)
         everyCode[c - 1] = (char)c;
 }

@@ -9,9 +9,7 @@
 #include "Engine/Platform/Headless/Headless.h"
 #include "Game/Stages/StageRegistry.h"
 #include "fuzz/FuzzMemory.h"
-#include "tools/datakit/Bytes.h"
-#include "tools/datakit/ManifestWriter.h"
-#include "tools/datakit/TgaWriter.h"
+#include "fuzz/FuzzSheet.h"
 
 namespace {
 
@@ -19,18 +17,6 @@ struct Header {
     f32 x, y;
     u8 flipX, flipY;
 };
-
-void WriteCompanions()
-{
-    datakit::TgaImage sheet;
-    sheet.width = 64;
-    sheet.height = 32;
-    for (u32 i = 0; i < 64u * 32u; ++i)
-        sheet.pixels.push_back((u8)(i % 7));
-    sheet.colours.assign(7, datakit::Rgb{1, 2, 3});
-    ServeFuzzCompanion("Data/S/sheet.tga", datakit::MakeTga(sheet));
-    ServeFuzzCompanion("Data/S/extra.pal", datakit::MakeRawPalette({{1, 2, 3}, {4, 5, 6}}));
-}
 
 Stage first{}, second{};
 
@@ -40,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const u8* data, size_t size)
 {
     static bool ready = false;
     if (!ready) {
-        WriteCompanions();
+        ServeFuzzSheet("Data/S", 7);
         ready = true;
     }
     ServeFuzzFile("Data/S/f.man", data, size);

@@ -25,9 +25,7 @@ fail() {
 
 # colours NAME: the number of different colours in the game's client area
 colours() {
-    local x y w h
-    read -r x y w h < <(window_geometry Brakkenfell)
-    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work_dir/$1.png"
+    window_shot Brakkenfell "$work_dir/$1.png"
     convert "$work_dir/$1.png" -format %k info:
 }
 

@@ -42,7 +42,7 @@ shot() {
     local x y w h
     read -r x y w h < <(window_geometry Brakkenfell)
     [ "$w $h" = "424 240" ] || fail "the window's client area is ${w}x${h}, expected 424x240"
-    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$work_dir/$1.png"
+    window_shot Brakkenfell "$work_dir/$1.png"
 }
 
 wait_for_window Brakkenfell 30 || fail "no window titled Brakkenfell"

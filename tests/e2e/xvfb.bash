@@ -78,3 +78,10 @@ window_geometry() {
     xwininfo -name "$1" | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
         /^  Width:/ {w=$NF} /^  Height:/ {h=$NF} END {print x, y, w, h}'
 }
+
+# window_shot NAME FILE: the window's client area, as a picture of FILE's kind
+window_shot() {
+    local x y w h
+    read -r x y w h < <(window_geometry "$1")
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$2"
+}

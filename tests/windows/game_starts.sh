@@ -24,11 +24,7 @@ for build in "$WIN64_DIR" "$WIN32_DIR"; do
     label=$(basename "$build")
     echo "== $label"
     wine_require_build "$build" Brakkenfell.exe || continue
-    run_dir=$WINE_WORK/$label
-    cp -r "$data" "$run_dir"
-    (cd "$run_dir" && exec wine "$build/Brakkenfell.exe") >"$run_dir/log" 2>&1 &
-    pid=$!
-    wine_pids+=("$pid")
+    wine_start_game "$build" "$data"
 
     window=
     for ((i = 0; i < 300; ++i)); do

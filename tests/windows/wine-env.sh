@@ -19,6 +19,9 @@
 #   wine_wait_file FILE SECONDS     wait for a file to appear
 #   wine_wait_exit PID SECONDS      wait for a program started here to end by itself; returns its
 #                                   exit code, or 124 when it still runs
+#   wine_start_game BUILD DATA      start BUILD's Brakkenfell.exe in a copy of the data set DATA
+#                                   ($WINE_WORK/<build name>, its output in log there); sets
+#                                   run_dir and pid
 #   wine_stop PID           end a program started here, by its id
 #   wine_finish             print the summary and exit with the status
 
@@ -48,6 +51,15 @@ wine_check()
     else
         wine_fail "$2"
     fi
+}
+
+wine_start_game()
+{
+    run_dir=$WINE_WORK/$(basename "$1")
+    cp -r "$2" "$run_dir"
+    (cd "$run_dir" && exec wine "$1/Brakkenfell.exe") >"$run_dir/log" 2>&1 &
+    pid=$!
+    wine_pids+=("$pid")
 }
 
 wine_require_build()
