@@ -7,6 +7,7 @@
 #include "Engine/Common/CopyText.h"
 #include "Engine/Common/DataPack.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/LittleEndian.h"
 #include "Engine/Platform/Audio.h"
 #include "Engine/Platform/Platform.h"
 #include "Engine/Common/StageSwitch.h"
@@ -56,15 +57,6 @@ bool TakeSlot(Record**& slots, u32& count, u32* slot)
     slots[count] = nullptr;
     *slot = count++;
     return true;
-}
-
-u16 Le16(const u8* p)
-{
-    return (u16)(p[0] | p[1] << 8);
-}
-u32 Le32(const u8* p)
-{
-    return (u32)p[0] | (u32)p[1] << 8 | (u32)p[2] << 16 | (u32)p[3] << 24;
 }
 
 // Reads the current asset file whole into a heap block; null when it cannot be held.

@@ -21,6 +21,7 @@
 #include <alloca.h>
 #endif
 
+#include "Engine/Common/LittleEndian.h"
 #include "Engine/Common/Types.h"
 
 // Vorbis.h declares it, but that header cannot come before the library's implementation.
@@ -141,11 +142,6 @@ namespace {
 // counts and lengths must lie inside the packet, and the packet must be small enough (an eighth of
 // the open's limit) that what it makes the library allocate (at most four times its size, and
 // these are an open's first allocations) stays under that limit.
-
-u32 Le32(const u8* bytes)
-{
-    return (u32)bytes[0] | (u32)bytes[1] << 8 | (u32)bytes[2] << 16 | (u32)bytes[3] << 24;
-}
 
 // Gathers the second packet the way the library reads it: the first page holds the first packet
 // alone, the second starts on the next page and runs on through pages until a segment below 255
