@@ -85,3 +85,22 @@ window_shot() {
     read -r x y w h < <(window_geometry "$1")
     import -window root -crop "${w}x${h}+${x}+${y}" +repage "$2"
 }
+
+# graveyard_from_dev_menu FILE: in the game's dev menu, chooses Stages, "Main Stages", "Graveyard"
+# by keys, then takes the client area into FILE until the stage has faded in (it fades in over 16
+# ticks; its drawn layers bring dozens of colours) or 6 s have passed. Sets stage_colours to the
+# colour count of the last shot.
+graveyard_from_dev_menu() {
+    local key
+    for key in Return Down Return Return; do
+        python3 "$(dirname "${BASH_SOURCE[0]}")/x11_check.py" key "$(window_id Brakkenfell)" "$key"
+        sleep 0.3
+    done
+    stage_colours=0
+    for _ in $(seq 1 30); do
+        sleep 0.2
+        window_shot Brakkenfell "$1"
+        stage_colours=$(convert "$1" -format %k info:)
+        [ "$stage_colours" -ge 24 ] && break
+    done
+}
