@@ -4,7 +4,8 @@
 # swing (the horizontal speed changes sign), reel the line in and out (Up and Down), zip up to the
 # hook, throw again up and right from the top of the zip and hook the beam again, jump off the rope
 # while swinging right, let the whip come back, and land on the far side of the pit. The trace's whip columns tell
-# each step; a few frames are kept as evidence when KEEP_DIR is set.
+# each step. The frames of the hanging and the zip are kept as evidence and show the rope's shed
+# debris small; all frames and the trace are kept in KEEP_DIR when it is set.
 set -euo pipefail
 work_dir=$(mktemp -d)
 trap 'rm -rf "$work_dir"' EXIT
@@ -120,5 +121,43 @@ print(f'ok: hooked at tick {hook} ({rows[hook]["tipX"]:.0f}, {rows[hook]["tipY"]
 PY
 
 for png in hooked.png zip.png rehooked.png landed.png; do [ -s "$png" ] || { echo "FAIL: no $png"; exit 1; }; done
+evidence="$BUILD_DIR/e2e-evidence/runner_swing_test_stage"
+mkdir -p "$evidence"
+cp hooked.png zip.png "$evidence/"
 if [ -n "${KEEP_DIR:-}" ]; then mkdir -p "$KEEP_DIR" && cp trace.csv ./*.png "$KEEP_DIR/"; fi
+
+# The rope sheds a piece a tick while it hangs and zips: grit and fibres in the three dust colours of
+# the effects' palette, each a few pixels, never a chunk.
+python3 - hooked.png zip.png <<'PY'
+import sys
+try:
+    from PIL import Image
+except ImportError:
+    sys.path.append('/usr/lib/python3/dist-packages')
+    from PIL import Image
+
+DEBRIS = {(222, 206, 170), (186, 164, 124), (134, 112, 80)}
+for path in sys.argv[1:]:
+    with Image.open(path) as image:
+        rgb = image.convert('RGB')
+    width, height = rgb.size
+    pixels = rgb.load()
+    left = {(x, y) for y in range(height) for x in range(width) if pixels[x, y] in DEBRIS}
+    pieces = []
+    while left:
+        todo, piece = [left.pop()], []
+        while todo:
+            x, y = todo.pop()
+            piece.append((x, y))
+            for near in ((x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1)):
+                if near in left:
+                    left.remove(near)
+                    todo.append(near)
+        xs, ys = [x for x, _ in piece], [y for _, y in piece]
+        pieces.append((max(xs) - min(xs) + 1, max(ys) - min(ys) + 1))
+    big = [p for p in pieces if max(p) > 5]
+    if len(pieces) < 8 or big:
+        sys.exit(f'FAIL: {path}: {len(pieces)} pieces of debris, too big: {big}')
+    print(f'{path}: {len(pieces)} pieces of debris, the largest {max(max(p) for p in pieces)} px across')
+PY
 echo "runner swing on Test: ok"

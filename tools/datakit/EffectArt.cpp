@@ -29,11 +29,6 @@ enum : u8 {
     DustLight,
     DustMid,
     DustDark,
-    Bone,
-    BoneShade,
-    Meat,
-    MeatDark,
-    Blood,
     Steel,
     SteelLight,
     LinkBrown,
@@ -61,11 +56,6 @@ std::vector<Rgb> EffectColours()
     c[DustLight] = {222, 206, 170};
     c[DustMid] = {186, 164, 124};
     c[DustDark] = {134, 112, 80};
-    c[Bone] = {244, 236, 214};
-    c[BoneShade] = {186, 172, 140};
-    c[Meat] = {214, 70, 80};
-    c[MeatDark] = {150, 34, 44};
-    c[Blood] = {100, 10, 20};
     c[Steel] = {150, 156, 172};
     c[SteelLight] = {222, 228, 240};
     c[LinkBrown] = {160, 96, 40};
@@ -323,27 +313,31 @@ void PaintSparkle(Cell& c, int f, int)
 
 // ---- Giblets ----
 
-// Tumbling by frames: each frame turns the piece a further 45 degrees.
-void PaintBoneChunk(Cell& c, int f, int)
+// The small pieces serve the rope's shed bits, a snapped whip and an enemy's burst alike, so they
+// stay neutral and tiny: a speck of grit and a loose fibre, dark and light together so they read
+// against the sky and against the ground. No rim: a rim would double their size.
+
+// A grain of two or three pixels that tumbles through eight poses.
+void PaintSpeck(Cell& c, int f, int)
 {
-    c.Turn(f * 45.0);
-    c.Line(-3.5, 0, 2.0, 0, 1.0, Bone);
-    c.Disc(-4.0, -1.2, 1.3, Bone);
-    c.Disc(-4.0, 1.2, 1.3, Bone);
-    c.Disc(-3.8, 0.8, 0.6, BoneShade);
-    c.Disc(3.0, 0, 2.4, Meat);
-    c.Disc(3.6, 0.8, 1.2, MeatDark);
-    c.Outline(Ink);
+    static const int poses[8][3][2] = {
+        {{0, 0}, {1, 0}, {0, 1}}, {{0, 0}, {1, 0}, {1, 0}}, {{0, 0}, {1, 1}, {1, 1}}, {{0, 0}, {0, 1}, {1, 1}},
+        {{0, 0}, {0, 1}, {0, 1}}, {{1, 0}, {0, 1}, {0, 1}}, {{0, 0}, {1, 0}, {1, 1}}, {{1, 0}, {0, 0}, {0, 0}},
+    };
+    const u8 colours[3] = {DustMid, DustDark, DustLight};
+    for (int k = 2; k >= 0; --k)
+        c.Put(poses[f][k][0], poses[f][k][1], colours[k]);
 }
 
-void PaintMeatBit(Cell& c, int f, int)
+// A short curled fibre, one pixel thick, turning an eighth of a turn each frame.
+void PaintFibre(Cell& c, int f, int)
 {
-    c.Turn(f * 90.0 + 20.0);
-    c.Disc(0, 0, 2.4, Meat);
-    c.Disc(1.6, 1.0, 1.6, Meat);
-    c.Disc(0.8, 0.8, 1.0, MeatDark);
-    c.Disc(-1.8, 1.4, 0.8, Blood);
-    c.Outline(Ink);
+    const double a = f * 45.0 * pi / 180.0, ca = std::cos(a), sa = std::sin(a);
+    const double along[5] = {-2.0, -1.0, 0.0, 1.0, 2.0}, bend[5] = {0.6, 0.1, 0.0, 0.1, 0.6};
+    for (int k = 0; k < 5; ++k) {
+        const double x = along[k] * ca - bend[k] * sa, y = along[k] * sa + bend[k] * ca;
+        c.Put((int)std::lround(x), (int)std::lround(y), k == 0 || k == 4 ? DustDark : DustMid);
+    }
 }
 
 // The whip's rope and links in pieces; the glint moves between the two frames.
@@ -464,8 +458,8 @@ bool WriteEffectData(const std::string& dir)
         {fxSmallDustFrames, fxTicks, 1, [](Cell& c, int f, int n) { PaintDust(c, f, n, 7.0); }},
     };
     std::vector<AnimDef> giblets = {
-        {8, 3, 0, PaintBoneChunk},
-        {4, 4, 0, PaintMeatBit},
+        {8, 3, 0, PaintSpeck},
+        {4, 4, 0, PaintFibre},
     };
     for (int piece = 0; piece < 4; ++piece)
         giblets.push_back({2, 8, 0, [piece](Cell& c, int f, int) { PaintRopePiece(c, f, piece); }});

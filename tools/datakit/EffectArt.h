@@ -1,8 +1,8 @@
 // Art of the effect types: "Data/Sprites/Global/Explosion/Explosion.man" (0 a rising fireball that
 // turns to smoke and fades, 1 a drifting smoke puff, 2 a star of sparks, 3 a ring burst),
 // "Data/Sprites/Global/FX/FX.man" (0 a big dust cloud, 1 a small puff, 2 skid smoke, 3 a sparkle,
-// 4 a smaller dust cloud) and "Data/Sprites/Global/Giblets.man" (0 a bone with meat on it, 1 a bit
-// of meat, 2-5 pieces of the whip's rope and links, 6 its hook, 7 corn husk), each with its sheet.
+// 4 a smaller dust cloud) and "Data/Sprites/Global/Giblets.man" (0 a speck of grit, 1 a loose
+// fibre, 2-5 pieces of the whip's rope and links, 6 its hook, 7 corn husk), each with its sheet.
 // Explosions and FX play once and hold their last frame; giblets loop.
 #pragma once
 #include <string>
