@@ -27,10 +27,12 @@ if(PALVIC_SDL_SOURCES)
         palvic_target(sdl_extra_window_probe)
         target_link_libraries(sdl_extra_window_probe PRIVATE palvic_sdl palvic_engine)
 
-        # The main thread's request queue and the keyboard table, without a display.
+        # The main thread's request queue, the keyboard table and the full-screen picture's box,
+        # without a display.
         find_package(GTest REQUIRED)
         include(GoogleTest)
-        add_executable(sdl_backend_tests tests/programs/SdlRequestsTest.cpp tests/programs/SdlKeysTest.cpp)
+        add_executable(sdl_backend_tests tests/programs/SdlRequestsTest.cpp tests/programs/SdlKeysTest.cpp
+            tests/programs/SdlVideoTest.cpp)
         palvic_target(sdl_backend_tests)
         target_link_libraries(sdl_backend_tests PRIVATE palvic_sdl palvic_engine GTest::gtest GTest::gtest_main)
         gtest_discover_tests(sdl_backend_tests PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)

@@ -5,12 +5,14 @@
 # at 1x. The game runs on the wall clock, so the tick of the shot is not known: the shot must
 # equal, pixel for pixel, one of the runner's frames of the Graveyard started without input over
 # its first TICKS ticks. A black, shifted, scaled or recoloured picture matches none of them.
+# Then F4: on the 1280x800 display the picture keeps its shape at 3x (1272x720 in the middle, each
+# pixel a 3x3 block, black bars round it) and is again one of the runner's frames.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/xvfb.bash"
 TICKS=900
 
-start_xvfb 1280x720
+start_xvfb 1280x800
 export SDL_VIDEODRIVER=x11
 
 "$BUILD_DIR/tools/datakit" build "$work_dir/game" >/dev/null
@@ -56,7 +58,23 @@ match=$(python3 "$here/frame_match.py" "$work_dir/stage.png" "$work_dir"/frames/
     fail "the window's picture is none of the runner's frames: $match"
 echo "the window's picture is the runner's frame of tick $((10#$(basename "$match" .png)))"
 
+python3 "$here/x11_check.py" key "$(window_id Brakkenfell)" F4
+for _ in $(seq 1 50); do
+    read -r x y w h < <(window_geometry Brakkenfell)
+    [ "$w $h $x $y" = "1280 800 0 0" ] && break
+    sleep 0.1
+done
+[ "$w $h $x $y" = "1280 800 0 0" ] || fail "after F4 the window is ${w}x${h} at ($x, $y), expected the whole display"
+sleep 1
+import -window root "$work_dir/fullscreen.png"
+python3 "$here/x11_check.py" letterbox "$work_dir/fullscreen.png" 4 40 1272 720 3 "$work_dir/fullscreen-1x.png" ||
+    fail "the full-screen picture is not the frame at 3x with black bars"
+match=$(python3 "$here/frame_match.py" "$work_dir/fullscreen-1x.png" "$work_dir"/frames/*.png 2>&1) ||
+    fail "the full-screen picture is none of the runner's frames: $match"
+echo "the full-screen picture is the runner's frame of tick $((10#$(basename "$match" .png))) at 3x"
+
 evidence="$BUILD_DIR/e2e-evidence/sdl_game_stage_picture"
 mkdir -p "$evidence"
 cp "$work_dir/stage.png" "$evidence/window.png"
+cp "$work_dir/fullscreen.png" "$evidence/fullscreen.png"
 echo "PASS"

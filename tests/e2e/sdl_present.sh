@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The SDL backend in a real window under Xvfb: the probe presents a known pattern from a thread
 # that is not the main one, and the screen must show it pixel for pixel at 1x and at 2x (after the
-# renderer was rebuilt), fill the display smoothly in full screen, and come back at 1x. Both the
+# renderer was rebuilt), in full screen sit in the display's middle at the largest whole multiple
+# that fits with black bars round it (3x on a 1280x800 display), and come back at 1x. Both the
 # default renderer and SDL's software renderer are checked. Then the shutdown run: the pump ends
 # while the other thread still asks the main thread for work, and the join must not hang.
 set -euo pipefail
@@ -10,7 +11,7 @@ source "$here/xvfb.bash"
 probe="$BUILD_DIR/sdl_present_probe"
 check="python3 $here/x11_check.py"
 screen_w=1280
-screen_h=720
+screen_h=800
 
 start_xvfb "${screen_w}x${screen_h}"
 export SDL_VIDEODRIVER=x11
@@ -52,11 +53,12 @@ for renderer in default software; do
     $check picture "$work_dir/shot.ppm" $x $y 848 480 2
     touch "$steps/go2"
 
-    # Full screen: the window covers the display and the picture fills it, filtered linearly.
+    # Full screen: the window covers the display; the picture keeps its shape, 1272x720 in the
+    # middle of 1280x800, each pixel 3x3, and the bars round it are black.
     wait_for_file "$steps/ready3" 30 || { echo "FAIL: no picture in full screen"; exit 1; }
     expect_window $screen_w $screen_h 0 0
     shot
-    $check smooth "$work_dir/shot.ppm" $screen_w $screen_h
+    $check framed "$work_dir/shot.ppm" 4 40 1272 720 3
     touch "$steps/go3"
 
     # Windowed at 1x again.

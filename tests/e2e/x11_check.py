@@ -3,9 +3,11 @@
   x11_check.py picture SHOT.ppm X Y WIDTH HEIGHT SCALE
       The probe's pattern must fill the rectangle exactly, each frame pixel SCALE x SCALE
       screen pixels, with the magenta marker as the rectangle's top-left pixel.
-  x11_check.py smooth SHOT.ppm WIDTH HEIGHT
-      Full screen: the corner colours sit in the screen's corners and the picture was scaled with
-      linear filtering (the marker's edge blends into the gradient).
+  x11_check.py framed SHOT.ppm X Y WIDTH HEIGHT SCALE
+      Full screen: as picture, and every screen pixel outside the rectangle is black.
+  x11_check.py letterbox SHOT X Y WIDTH HEIGHT SCALE OUT.png
+      Full screen with any picture: every screen pixel outside the rectangle is black and the
+      rectangle is made of SCALE x SCALE blocks of one colour each; writes the picture at 1x.
   x11_check.py close WINDOW_ID        sends the window manager's close request to a window
   x11_check.py key WINDOW_ID KEYSYM   presses and releases a key in a window
 """
@@ -68,20 +70,35 @@ def check_picture(path, x0, y0, width, height, scale):
     print('picture %dx%d at (%d, %d) matches the pattern at %dx' % (width, height, x0, y0, scale))
 
 
-def check_smooth(path, width, height):
-    w, h, at = read_ppm(path)
-    corners = {(0, 0): MAGENTA, (w - 1, 0): CYAN, (0, h - 1): YELLOW, (w - 1, h - 1): WHITE}
-    for (x, y), want in corners.items():
-        if at(x, y) != want:
-            sys.exit('corner (%d, %d) is %06X, expected %06X' % (x, y, at(x, y), want))
-    if (w, h) != (width, height):
-        sys.exit('screen is %dx%d, expected %dx%d' % (w, h, width, height))
-    # Point sampling gives only marker red (255) or gradient red (below 10) along the top row where
-    # the marker ends; a linear filter blends the two.
-    reds = [at(x, 1) >> 16 for x in range(w // FRAME_W * 8 + 8)]
-    if not any(16 < red < 240 for red in reds):
-        sys.exit('no blended pixel at the marker\'s edge: the picture was not filtered linearly')
-    print('full screen %dx%d: corners in place, linear filtering seen' % (w, h))
+def check_bars(path, x0, y0, width, height):
+    with Image.open(path) as image:
+        screen = image.convert('RGB')
+    w, h = screen.size
+    if x0 < 0 or y0 < 0 or x0 + width > w or y0 + height > h:
+        sys.exit('the picture %dx%d at (%d, %d) is not inside the %dx%d screen' % (width, height, x0, y0, w, h))
+    bars = [(0, 0, w, y0), (0, y0 + height, w, h), (0, y0, x0, y0 + height), (x0 + width, y0, w, y0 + height)]
+    for box in bars:
+        if box[0] < box[2] and box[1] < box[3] and screen.crop(box).getextrema() != ((0, 0),) * 3:
+            sys.exit('the bar %s round the picture is not all black' % (box,))
+    print('the rest of the %dx%d screen is black' % (w, h))
+    return screen
+
+
+def check_framed(path, x0, y0, width, height, scale):
+    check_picture(path, x0, y0, width, height, scale)
+    check_bars(path, x0, y0, width, height)
+
+
+def check_letterbox(path, x0, y0, width, height, scale, out):
+    screen = check_bars(path, x0, y0, width, height)
+    if width % scale or height % scale:
+        sys.exit('the picture %dx%d is no whole multiple of %d' % (width, height, scale))
+    picture = screen.crop((x0, y0, x0 + width, y0 + height))
+    small = picture.resize((width // scale, height // scale), Image.NEAREST)
+    if small.resize((width, height), Image.NEAREST).tobytes() != picture.tobytes():
+        sys.exit('the picture is not made of %dx%d blocks of one colour' % (scale, scale))
+    small.save(out)
+    print('picture %dx%d at (%d, %d): %dx%d blocks, written at 1x' % (width, height, x0, y0, scale, scale))
 
 
 class ClientMessage(ctypes.Structure):
@@ -155,8 +172,10 @@ def send_key(window, keysym_name):
 def main(argv):
     if len(argv) == 8 and argv[1] == 'picture':
         check_picture(argv[2], *(int(v) for v in argv[3:8]))
-    elif len(argv) == 5 and argv[1] == 'smooth':
-        check_smooth(argv[2], int(argv[3]), int(argv[4]))
+    elif len(argv) == 8 and argv[1] == 'framed':
+        check_framed(argv[2], *(int(v) for v in argv[3:8]))
+    elif len(argv) == 9 and argv[1] == 'letterbox':
+        check_letterbox(argv[2], *(int(v) for v in argv[3:8]), argv[8])
     elif len(argv) == 3 and argv[1] == 'close':
         send_close(int(argv[2], 0))
     elif len(argv) == 4 and argv[1] == 'key':

@@ -17,6 +17,15 @@ extern i32 desktopX, desktopY, desktopWidth, desktopHeight;
 i32 SdlCaptionMetric();
 i32 SdlFrameMetric();
 
+// Where the full-screen picture goes on a display: a box of the frame's shape, centred, at the
+// largest whole multiple of the frame that fits (whole set), or on a display smaller than the frame
+// the largest box of its shape that fits (whole clear). The rest of the display stays black.
+struct PictureBox {
+    i32 x, y, width, height;
+    bool whole;
+};
+PictureBox FullscreenPictureBox(i32 displayWidth, i32 displayHeight, i32 frameWidth, i32 frameHeight);
+
 // Main thread: the renderer lost its targets (false) or its whole device (true).
 void SdlVideoReset(bool device);
 // Main thread: puts the newest presented picture on the screen; with redraw set, shows the last

@@ -1,8 +1,9 @@
 // The main window's placement and the picture: an SDL renderer with one streaming texture.
 //
 // The game thread hands each presented picture to a mailbox and goes on; the main thread uploads
-// the newest one to the texture and draws it over the whole window. Presenting never waits for the
-// display: the renderer is made without vsync and the 60 Hz pace comes from the tick clock.
+// the newest one to the texture and draws it over the whole window, or in full screen into a box of
+// the game's own shape with black bars round it. Presenting never waits for the display: the
+// renderer is made without vsync and the 60 Hz pace comes from the tick clock.
 #include <SDL.h>
 
 #include <atomic>
@@ -13,6 +14,7 @@
 #include "Engine/Common/Debug.h"
 #include "Engine/Platform/Platform.h"
 #include "Engine/Platform/Sdl/SdlPlatform.h"
+#include "Engine/Render/VideoMode.h"
 
 namespace {
 
@@ -20,7 +22,8 @@ namespace {
 SDL_Renderer* renderer;
 SDL_Texture* texture;
 u32 textureWidth, textureHeight;
-bool textureLinear;
+bool fitToDisplay;           // full screen: the picture goes into FullscreenPictureBox
+i32 frameWidth, frameHeight; // the game's frame, the grain of the full-screen multiples
 bool textureHasPicture;
 SDL_Rect fullscreenRect; // where the last full-screen placement put the window
 
@@ -65,8 +68,7 @@ bool MakeTexture()
         fprintf(stderr, "SDL_CreateTexture: %s\n", SDL_GetError());
         return false;
     }
-    // Point sampling keeps the pixels sharp in a window; full screen is scaled smoothly.
-    SDL_SetTextureScaleMode(texture, textureLinear ? SDL_ScaleModeLinear : SDL_ScaleModeNearest);
+    SDL_SetTextureScaleMode(texture, SDL_ScaleModeNearest);
     return true;
 }
 
@@ -84,8 +86,18 @@ void DrawTexture()
 {
     SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
     SDL_RenderClear(renderer);
-    if (texture && textureHasPicture)
-        SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+    if (texture && textureHasPicture) {
+        int outputWidth = 0, outputHeight = 0;
+        if (fitToDisplay && SDL_GetRendererOutputSize(renderer, &outputWidth, &outputHeight) == 0) {
+            const PictureBox box = FullscreenPictureBox(outputWidth, outputHeight, frameWidth, frameHeight);
+            // Whole multiples stay sharp; only a display smaller than the frame is scaled smoothly.
+            SDL_SetTextureScaleMode(texture, box.whole ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+            const SDL_Rect to{box.x, box.y, box.width, box.height};
+            SDL_RenderCopy(renderer, texture, nullptr, &to);
+        } else {
+            SDL_RenderCopy(renderer, texture, nullptr, nullptr);
+        }
+    }
     SDL_RenderPresent(renderer);
 }
 
@@ -150,7 +162,8 @@ void ServeCursor(void* data)
 
 struct DeviceRequest {
     u32 width, height;
-    bool linear;
+    bool fit;
+    i32 frameWidth, frameHeight;
 };
 
 void ServeDevice(void* data)
@@ -169,7 +182,9 @@ void ServeDevice(void* data)
     }
     textureWidth = device->width;
     textureHeight = device->height;
-    textureLinear = device->linear;
+    fitToDisplay = device->fit;
+    frameWidth = device->frameWidth;
+    frameHeight = device->frameHeight;
     if (!MakeTexture()) {
         ShowMessageBox("Failed to Initialize Texture", "D3D Error", BoxOk);
         ShowMessageBox("Error Initializing D3D Backbuffer Texture", "DX Error", BoxOk);
@@ -191,6 +206,31 @@ void CancelRecover(void* data)
 }
 
 } // namespace
+
+PictureBox FullscreenPictureBox(i32 displayWidth, i32 displayHeight, i32 frameWidth, i32 frameHeight)
+{
+    if (displayWidth <= 0 || displayHeight <= 0 || frameWidth <= 0 || frameHeight <= 0)
+        return PictureBox{0, 0, displayWidth > 0 ? displayWidth : 0, displayHeight > 0 ? displayHeight : 0, false};
+    const i32 multiple = displayWidth / frameWidth < displayHeight / frameHeight ? displayWidth / frameWidth
+                                                                                 : displayHeight / frameHeight;
+    i32 width, height;
+    if (multiple >= 1) {
+        width = frameWidth * multiple;
+        height = frameHeight * multiple;
+    } else if ((i64)displayWidth * frameHeight <= (i64)displayHeight * frameWidth) {
+        // Narrower than the frame's shape: full width, bars above and below.
+        width = displayWidth;
+        height = (i32)(((i64)displayWidth * frameHeight * 2 + frameWidth) / (2 * (i64)frameWidth));
+    } else {
+        height = displayHeight;
+        width = (i32)(((i64)displayHeight * frameWidth * 2 + frameHeight) / (2 * (i64)frameHeight));
+    }
+    if (width < 1)
+        width = 1;
+    if (height < 1)
+        height = 1;
+    return PictureBox{(displayWidth - width) / 2, (displayHeight - height) / 2, width, height, multiple >= 1};
+}
 
 // ---- main thread ---------------------------------------------------------------------------------
 
@@ -288,9 +328,10 @@ void ShowMouseCursor(bool show)
 
 void CreateVideoDevice(u32 width, u32 height, u32, u32, bool linear)
 {
-    // The picture is drawn over the whole window, which in full screen covers the display: what a
-    // player sees of the quad on Windows once the device's back buffer is stretched to the window.
-    DeviceRequest device{width, height, linear};
+    // A linear picture is the full-screen one. Stretched over the whole display as the quad is on
+    // Windows it would be soft and out of shape on most screens; here it keeps the frame's shape at
+    // the largest whole multiple of the frame that fits, and the rest of the display stays black.
+    DeviceRequest device{width, height, linear, screenWidth, screenHeight};
     RunOnMainThread(&mainRequests, ServeDevice, nullptr, &device);
 }
 
