@@ -8,7 +8,7 @@ list(FILTER PALVIC_SDL_SOURCES EXCLUDE REGEX "SdlMain\\.cpp$")
 if(PALVIC_SDL_SOURCES)
 add_library(palvic_sdl OBJECT ${PALVIC_SDL_SOURCES})
 palvic_target(palvic_sdl)
-target_link_libraries(palvic_sdl PUBLIC palvic_engine PkgConfig::SDL2 Threads::Threads)
+target_link_libraries(palvic_sdl PUBLIC palvic_engine PkgConfig::SDL2 Threads::Threads ${CMAKE_DL_LIBS})
 endif()
 
 if(PALVIC_SDL_SOURCES)

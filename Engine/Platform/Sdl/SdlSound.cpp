@@ -2,6 +2,7 @@
 // cursor it leaves behind, so the shell refills it half by half exactly as it refills the
 // DirectSound streaming buffer.
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <atomic>
 #include <cstdio>
@@ -40,6 +41,28 @@ void FreeRing()
     ringBytes = 0;
 }
 
+// ALSA writes its own account of a failed open to standard error, line by line, before SDL gives up
+// on it: eight lines on a machine without a sound card, ahead of the one that matters. Its handler
+// is quietened in the library SDL loads, unless SDL_AUDIO_ALSA_DEBUG (SDL's own switch for talk
+// about ALSA) asks for the details. The library stays loaded for the life of the process, so the
+// handler holds whenever SDL opens it.
+void SilentAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietenAlsa()
+{
+    static bool done;
+    if (done || SDL_getenv("SDL_AUDIO_ALSA_DEBUG"))
+        return;
+    done = true;
+    void* alsa = dlopen("libasound.so.2", RTLD_NOW | RTLD_LOCAL);
+    if (!alsa)
+        return; // no ALSA here, so nothing of it to hear
+    typedef void (*ErrorHandler)(const char*, int, const char*, int, const char*, ...);
+    typedef int (*SetErrorHandler)(ErrorHandler);
+    if (SetErrorHandler set = (SetErrorHandler)dlsym(alsa, "snd_lib_error_set_handler"))
+        set(SilentAlsaError);
+}
+
 // Without a device the game runs silent. A box with DirectSound's name in it would tell a player on
 // Linux nothing and hold up the start, so SDL's own reason goes to standard error instead.
 u32 NoDevice()
@@ -57,6 +80,7 @@ u32 OpenSoundRing(u32 bytes, u32 rate)
     (void)rate;
     if (bytes == 0 || bytes % 4 != 0)
         return SoundRingNoBuffer;
+    QuietenAlsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0)
         return NoDevice();
     ring = (u8*)calloc(bytes, 1);
