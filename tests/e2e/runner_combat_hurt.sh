@@ -75,9 +75,9 @@ check(counts and counts[0] >= 34 and all(a - b == 1 for a, b in zip(counts, coun
 check(all(int(row['health']) == 4 for row in rows[hit:]), 'no more health lost')
 check(all(num(row, 'enemyHp') == 4 for row in rows), 'the candle takes no damage')
 
-# The blink in the frames: the player's colours (hurt, stand and run shirts, skin, pants, boots)
-# vanish on the ticks whose count has bit 2 set and show on the others.
-PLAYER = ['c446d6', '3864e0', '2cb048', 'f0c496', '383468', '4e2c14']
+# The blink in the frames: the player's colours (shirt, sleeves, skin, pants, boots) vanish on the
+# ticks whose count has bit 2 set and show on the others.
+PLAYER = ['3864e0', '2646a8', 'f0c496', '383468', '4e2c14']
 def player_pixels(t):
     out = subprocess.run([sys.executable, colours_script, f'frame{t}.png'] + PLAYER, capture_output=True,
                          text=True, check=True).stdout.split()

@@ -14,19 +14,16 @@ namespace datakit {
 
 namespace {
 
-// Palette entries. The shirt colour tells the animation family at a glance; 65 and 66 are the
+// Palette entries. One hero in one set of colours: the animations differ by pose, and only the
+// drawing's blink and glow change how the hero looks. 65 and 66 are the
 // debug view's hitbox outlines (on the ground, in the air).
 enum : u8 {
     Clear = 0,
     Ink,
     Skin,
     Hat,
-    StandShirt,
-    RunShirt,
-    AirShirt,
-    AttackShirt,
-    HurtShirt,
-    HangShirt,
+    Shirt,
+    Sleeve, // a shade darker, so an arm reads across the body
     Pants,
     Boots,
     WhipBrown,
@@ -42,12 +39,8 @@ std::vector<Rgb> PlayerColours()
     colours[Ink] = {24, 20, 36};
     colours[Skin] = {240, 196, 150};
     colours[Hat] = {118, 66, 26};
-    colours[StandShirt] = {56, 100, 224};
-    colours[RunShirt] = {44, 176, 72};
-    colours[AirShirt] = {244, 150, 32};
-    colours[AttackShirt] = {224, 36, 36};
-    colours[HurtShirt] = {196, 70, 214};
-    colours[HangShirt] = {36, 204, 214};
+    colours[Shirt] = {56, 100, 224};
+    colours[Sleeve] = {38, 70, 168};
     colours[Pants] = {56, 52, 104};
     colours[Boots] = {78, 44, 20};
     colours[WhipBrown] = {160, 96, 40};
@@ -131,8 +124,6 @@ struct Figure {
     Pt elbow[2] = {{-2, 1}, {3, 1}}, hand[2] = {{-2, 5}, {5, 4}}; // back arm, whip arm
     double handleAngle = 72; // the whip's handle in the front hand
     double whipLength = 4;   // handle only; longer while a lash is out
-    u8 shirt = StandShirt;
-    u8 armShirt = 0; // sleeves, when they differ from the shirt
 };
 
 enum : u8 {
@@ -154,9 +145,8 @@ void DrawHead(Canvas& c, Pt at)
 
 void DrawArm(Canvas& c, const Figure& f, int i)
 {
-    const u8 sleeve = f.armShirt ? f.armShirt : f.shirt;
-    c.Line(f.shoulder, f.elbow[i], 1.4, sleeve);
-    c.Line(f.elbow[i], f.hand[i], 1.3, sleeve);
+    c.Line(f.shoulder, f.elbow[i], 1.4, Sleeve);
+    c.Line(f.elbow[i], f.hand[i], 1.3, Sleeve);
     if (i == 1)
         c.Line(f.hand[1], Along(f.hand[1], f.handleAngle, f.whipLength), f.whipLength > 6 ? 0.8 : 1.0, WhipBrown);
     c.Disc(f.hand[i], 1.5, Skin);
@@ -178,7 +168,7 @@ void DrawFigure(Canvas& c, const Figure& f, u8 parts)
         DrawLeg(c, f, 1);
     }
     if (parts & Upper) {
-        c.Line(f.neck, f.hip, 3.3, f.shirt);
+        c.Line(f.neck, f.hip, 3.3, Shirt);
         c.Line({f.hip.x - 3.0, f.hip.y}, {f.hip.x + 3.0, f.hip.y}, 0.9, Pants); // belt
         DrawHead(c, f.head);
     } else if (parts & Legs) {
@@ -206,18 +196,10 @@ void AimArm(Figure& f, int i, double angle, double length = 10)
         f.handleAngle = angle;
 }
 
-Figure StandFigure(u8 shirt)
-{
-    Figure f;
-    f.shirt = shirt;
-    return f;
-}
-
 // The walk: legs swing on a cycle of 8, arms against them, the body bobs on the passing frames.
 Figure WalkFigure(int frame)
 {
     Figure f;
-    f.shirt = RunShirt;
     const double p = 2.0 * pi * frame / 8.0;
     const double bob = -std::fabs(std::cos(p)) * 1.0 + 1.0;
     f.hip.y += bob - 1;
@@ -240,7 +222,6 @@ Figure WalkFigure(int frame)
 Figure RisingFigure(int frame)
 {
     Figure f;
-    f.shirt = AirShirt;
     f.knee[0] = {-1, 6};
     f.foot[0] = {-4, 11};
     f.knee[1] = {4, 7};
@@ -253,7 +234,6 @@ Figure RisingFigure(int frame)
 Figure FallingFigure(int frame)
 {
     Figure f;
-    f.shirt = AirShirt;
     f.knee[0] = {-3, 9};
     f.foot[0] = {-5.0 - frame, 14};
     f.knee[1] = {3, 9};
@@ -266,7 +246,6 @@ Figure FallingFigure(int frame)
 Figure HangFigure(int frame)
 {
     Figure f;
-    f.shirt = HangShirt;
     const double sway = frame ? 1.5 : -1.5;
     f.knee[0] = {-1 + sway * 0.5, 9};
     f.foot[0] = {-1 + sway, 15};
@@ -287,7 +266,6 @@ const Swing secondSwing[8] = {{48, 4}, {40, 4}, {24, 14}, {252, 22}, {220, 18}, 
 Figure SwingFigure(const Swing& s, bool air)
 {
     Figure f;
-    f.shirt = AttackShirt;
     if (air) {
         f.knee[0] = {0, 6};
         f.foot[0] = {-3, 11};
@@ -317,7 +295,6 @@ void DrawSlash(Canvas& c, const Swing* swings, int frame, u8 colour)
 Figure ThrowFigure(double direction, int frame)
 {
     Figure f;
-    f.shirt = AttackShirt;
     double angle;
     if (frame < 5)
         angle = direction - 100 + frame * 18;
@@ -332,7 +309,6 @@ Figure ThrowFigure(double direction, int frame)
 Figure SpinFigure()
 {
     Figure f;
-    f.shirt = HangShirt;
     f.knee[0] = {2, 5};
     f.foot[0] = {-2, 9};
     f.knee[1] = {5, 4};
@@ -345,7 +321,6 @@ Figure SpinFigure()
 Figure HurtFigure(int frame)
 {
     Figure f;
-    f.shirt = HurtShirt;
     if (frame <= 15) {
         // Knocked back: limbs flung forward, flailing.
         const double flail = (frame / 2) % 2 ? 10 : -10;
@@ -372,7 +347,6 @@ Figure HurtFigure(int frame)
 Figure TumbleFigure(int frame)
 {
     Figure f;
-    f.shirt = HurtShirt;
     const double spread = frame % 2 ? 1.0 : 0.0;
     f.knee[0] = {-3 - spread, 9};
     f.foot[0] = {-6 - spread, 13};
@@ -386,7 +360,6 @@ Figure TumbleFigure(int frame)
 Figure SlideFigure(int frame, bool skid)
 {
     Figure f;
-    f.shirt = RunShirt;
     f.hip = {-2, 8};
     ShiftUpper(f, skid ? -3 : -4, skid ? 3 : 6);
     f.knee[1] = {3, 10};
@@ -452,10 +425,10 @@ std::vector<AnimSpec> PlayerAnimations()
     // Every index gets a plain standing figure first, so every animation the code may name has a
     // frame; the named ones are replaced below.
     for (AnimSpec& spec : a)
-        spec.paint = FigurePainter([](int) { return StandFigure(StandShirt); }, Whole);
+        spec.paint = FigurePainter([](int) { return Figure{}; }, Whole);
 
     const auto stand = [](int frame) {
-        Figure f = StandFigure(StandShirt);
+        Figure f;
         ShiftUpper(f, 0, frame); // breathing
         return f;
     };
@@ -481,7 +454,6 @@ std::vector<AnimSpec> PlayerAnimations()
     a[18] = {1, 8, 0, [](FrameInfo& info, int) {
                  Figure f;
                  f.shoulder = {0, -1};
-                 f.armShirt = Pants;
                  AimArm(f, 1, 0, 11);
                  f.whipLength = 5;
                  DrawArm(info.canvas, f, 1);
