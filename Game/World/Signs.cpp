@@ -276,7 +276,7 @@ void TutTxtDraw(void* instance)
     if (rendererSlots.FillRect)
         rendererSlots.FillRect(200, 0, 424, 80, 2);
     blendMode = 0;
-    DrawText(TutorialPageText(sign->page), sign->shown, 208.0f, 4.0f, 212);
+    DrawText(TutorialPageText(sign->page), sign->shown, tutorialBoxX, tutorialBoxY, tutorialBoxWidth);
 }
 
 // ---- TestText ----

@@ -21,6 +21,10 @@ struct TutTxtRecord {
 
 constexpr u32 tutorialTextCount = 12;
 constexpr u32 tutorialPageCount = 20; // ten pages for each grapple style
+// The page's box inside the panel at the top right: its corner on screen and its size. The text
+// breaks its lines at the box's width; the panel behind it is 80 pixels tall.
+constexpr f32 tutorialBoxX = 208.0f, tutorialBoxY = 4.0f;
+constexpr i32 tutorialBoxWidth = 212, tutorialBoxHeight = 72;
 
 extern ObjectType TutTxt;
 extern TutTxtRecord** tutTxtInstances;

@@ -1,7 +1,9 @@
 // The text signs with the data kit's sign, pages and fonts: the touch that freezes the player, the
 // panel, typing and the presses that complete a page and end its wait, the wait itself, start past
-// end, the pages of each grapple style, pages past the table, and the test text's rate.
+// end, the pages of each grapple style, pages past the table, the test text's rate, and every line
+// of the texts inside its box.
 #include <string>
+#include <vector>
 
 #include "Engine/Common/Braktext.h"
 #include "Engine/Common/Camera.h"
@@ -271,6 +273,47 @@ TEST_F(SignsTest, TestTextRevealsACharacterEverySixTicks)
     TestTextUnload();
     EXPECT_EQ(testTextBlock.loaded, 0);
     EXPECT_EQ(textFontUseCount, 0);
+}
+
+// The pages are written with their line breaks where the box needs them: with the data kit's text
+// font no line is as wide as the box (the drawing would break it inside a word), and the lines of a
+// page stand within the box's height. The test text keeps to its own width limit the same way.
+TEST_F(SignsTest, EveryLineOfEveryPageFitsItsBox)
+{
+    LoadTypes();
+    TestTextLoad(nullptr);
+    ASSERT_TRUE(textFont.loaded);
+    struct Box {
+        const TextBlock* text;
+        i32 width, height; // height 0: no limit
+    };
+    std::vector<Box> boxes;
+    for (const TextBlock& page : tutorialTexts)
+        boxes.push_back({&page, tutorialBoxWidth, tutorialBoxHeight});
+    boxes.push_back({&testTextBlock, 150, 0});
+
+    for (size_t b = 0; b < boxes.size(); ++b) {
+        const TextBlock& block = *boxes[b].text;
+        ASSERT_TRUE(block.loaded && block.length > 0) << "text " << b;
+        f32 height = 0.0f;
+        u32 start = 0;
+        while (start < block.length) {
+            u32 end = start;
+            while (end < block.length && block.text[end] != '\n')
+                ++end;
+            const std::string line(block.text + start, block.text + end);
+            const LineMetrics whole = MeasureTextLine(block.text + start, end - start, 100000);
+            const LineMetrics boxed = MeasureTextLine(block.text + start, end - start, (u32)boxes[b].width);
+            EXPECT_LT(whole.width, (f32)boxes[b].width) << "text " << b << ": \"" << line << "\"";
+            EXPECT_EQ(boxed.consumed, end - start) << "text " << b << " breaks inside \"" << line << "\"";
+            height += whole.height;
+            start = end + 1;
+        }
+        if (boxes[b].height) {
+            EXPECT_LE(height, (f32)boxes[b].height) << "text " << b << " runs below its box";
+        }
+    }
+    TestTextUnload();
 }
 
 } // namespace

@@ -315,29 +315,26 @@ struct TextFile {
 };
 
 // The tutorial pages. The grapple style decides the zip and swing pages: style 1 zips on a tap and
-// hangs on a hold ("-1"), style 0 the other way round ("-2").
+// hangs on a hold ("-1"), style 0 the other way round ("-2"). The sign's box breaks a line only at its
+// edge, wherever that falls, so every line here is broken by hand to fit the box with the text font:
+// a heading and at most three lines of about thirty characters.
 const TextFile tutorialTexts[] = {
-    {"Bones.btx", "BONES\nPick up every bone you find. Carry enough of them and they heal you; with full health "
-                  "they earn you an extra life."},
-    {"Slopes.btx", "SLOPES\nRunning downhill builds up speed. With enough of it you can run up walls and right "
-                   "round a loop."},
-    {"Zip1-1.btx", "ZIP\nTAP the grapple button (E) to throw the whip. Where it hooks, it pulls you straight to "
-                   "that point."},
-    {"Zip1-2.btx", "ZIP\nHOLD the grapple button (E) to throw the whip. Where it hooks, it pulls you straight to "
-                   "that point."},
-    {"Zip2.btx", "ZIP\nAim with the arrow keys while you throw: up and ahead reaches the ledges above you."},
-    {"Swing1-1.btx", "SWING\nHOLD the grapple button (E) to hang from the whip and swing. Shift pulls the line in, "
-                     "Ctrl lets it out."},
-    {"Swing1-2.btx", "SWING\nTAP the grapple button (E) to hang from the whip and swing. Shift pulls the line in, "
-                     "Ctrl lets it out."},
-    {"Hidden.btx", "SECRETS\nSome walls are weaker than they look. Lash them with the whip (A) to break through."},
-    {"Escape.btx", "LET GO\nJump (S) while you swing to let go of the rope and fly off with all of your speed."},
-    {"Downhill.btx", "DOWNHILL\nLean into the slope and let it carry you. Keep holding the way you are going."},
-    {"Swing2.btx", "SWING HIGHER\nPush left and right in time with the swing to make it wider."},
-    {"Zip3.btx", "ZIP AGAIN\nYou can throw the whip in the air too: zip from hook to hook across the gaps."},
+    {"Bones.btx", "BONES\nPick up every bone you find.\nEnough bones heal you, and at\nfull health they earn a life."},
+    {"Slopes.btx", "SLOPES\nRun downhill to build speed.\nFast enough, you can run up\nwalls and right round a loop."},
+    {"Zip1-1.btx", "ZIP\nTAP the grapple button (E) to\nthrow the whip. Where it hooks,\nit pulls you straight there."},
+    {"Zip1-2.btx", "ZIP\nHOLD the grapple button (E) to\nthrow the whip. Where it hooks,\nit pulls you straight there."},
+    {"Zip2.btx", "ZIP\nAim with the arrow keys as you\nthrow: up and ahead reaches\nthe ledges above you."},
+    {"Swing1-1.btx", "SWING\nHOLD the grapple button (E) to\nhang from the whip and swing.\nShift reels in, Ctrl lets out."},
+    {"Swing1-2.btx", "SWING\nTAP the grapple button (E) to\nhang from the whip and swing.\nShift reels in, Ctrl lets out."},
+    {"Hidden.btx", "SECRETS\nSome walls are weaker than\nthey look. Lash them with the\nwhip (A) to break through."},
+    {"Escape.btx", "LET GO\nJump (S) while you swing to let\ngo of the rope and fly off with\nall of your speed."},
+    {"Downhill.btx", "DOWNHILL\nLean into the slope and let it\ncarry you. Keep holding the\nway you are going."},
+    {"Swing2.btx", "SWING HIGHER\nPush left and right in time\nwith the swing to widen it."},
+    {"Zip3.btx", "ZIP AGAIN\nYou can throw the whip in the\nair too: zip from hook to hook\nacross the gaps."},
 };
 
-const char* const testText = "TEST TEXT\nThe quick brown fox jumps over the lazy dog. 0123456789";
+// Broken by hand for the test text's width limit of 150 pixels.
+const char* const testText = "TEST TEXT\nThe quick brown fox\njumps over the lazy\ndog. 0123456789";
 
 bool WriteTexts(const std::string& dir)
 {
