@@ -11,6 +11,7 @@
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Sound.h"
 #include "Game/Actors/Effects.h"
+#include "Game/Actors/HitResolution.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 
@@ -345,9 +346,12 @@ void YardSlayerLateUpdate(void* instance)
     actor.useStepper = state != YardSlayerRoaming;
     actor.noBoxes = state == YardSlayerVanished;
     EnemyLateUpdate(&YardSlayer, slayer, &actor);
-    // Vanished, it picks whoever struck it last; a whip's hit counts as its owner's.
+    // Vanished, it picks whoever struck it last; a whip's hit counts as its owner's. A corn stalk
+    // is no one to come back behind: it is left to the player 1 fallback.
     if (state != YardSlayerVanished || slayer->hasTarget || !actor.lastHitter || !actor.lastHitter->header ||
         actor.lastHitter->header->free)
+        return;
+    if (hitLinks.cornType && actor.lastHitter->header->type == hitLinks.cornType)
         return;
     ActorBlock* target = actor.lastHitter->parent ? actor.lastHitter->parent : actor.lastHitter;
     slayer->target = target;

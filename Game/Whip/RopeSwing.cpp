@@ -158,7 +158,10 @@ void SwingRope(PlayerRecord* player)
     const PlayerControls& controls = ControlsOf(player);
     const u32 held = controls.heldMask, pressed = controls.pressedMask;
 
-    ReelLine(player, held);
+    // In placement mode the player flies where it is steered: the rope neither reels nor pulls.
+    const bool placing = player->state == PlayerStateEditor;
+    if (!placing)
+        ReelLine(player, held);
 
     if (whip->state == WhipSwing || whip->state == WhipZip) {
         f32 anchorX, anchorY;
@@ -178,7 +181,8 @@ void SwingRope(PlayerRecord* player)
     player->whipExtension = (i32)(256 * steps);
     player->ropeAngle = (u32)((-(i32)a * 256 - 32768) & 0xFF00);
 
-    PullPlayer(player, whip, steps, a, held);
+    if (!placing)
+        PullPlayer(player, whip, steps, a, held);
 
     if (whip->state != WhipZip)
         player->previousLineLength = player->lineLength;

@@ -1,6 +1,6 @@
 // Froacker's variants and YardSlayer on the data kit's sets: the variants from a placement file,
 // Chuck's throw surviving a hit, Larry's chase running out, YardSlayer's default range and roam,
-// its return behind the whip's owner, and a hit on each.
+// its return behind the whip's owner (and never behind a corn stalk), and a hit on each.
 #include <cmath>
 #include <cstddef>
 #include <cstring>
@@ -14,15 +14,18 @@
 #include "Engine/Platform/GameThread.h"
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Actors/Effects.h"
+#include "Game/Actors/HitResolution.h"
 #include "Game/Enemies/Froacker.h"
 #include "Game/Enemies/Projectile.h"
 #include "Game/Enemies/YardSlayer.h"
 #include "Game/Player/Player.h"
+#include "Game/World/Corn.h"
 #include "Game/Stages/StageSettings.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/TestFolder.h"
 #include "tools/datakit/ActorData.h"
 #include "tools/datakit/EnemyArt.h"
+#include "tools/datakit/GimmickArtC.h"
 #include "tools/datakit/PlacementWriter.h"
 #include "tools/datakit/PlayerArt.h"
 #include "tools/datakit/RosterArtB.h"
@@ -439,6 +442,15 @@ protected:
         whip.parent = &player->actor;
     }
 
+    void TearDown() override
+    {
+        FroackerYardSlayerTest::TearDown();
+        FreeEnemyProperties(&cornProperties);
+        cornProperties = ActorProperties{};
+        cornAnimSet = AnimSet{};
+        hitLinks = HitLinks{};
+    }
+
     void Tick() { FroackerYardSlayerTest::Tick(slayer, YardSlayerUpdate, YardSlayerLateUpdate, false); }
 };
 
@@ -488,6 +500,27 @@ TEST_F(YardSlayerPlayerTest, AWhipHitBringsItBackBehindTheWhipsOwner)
         EXPECT_FLOAT_EQ(slayer->header->y, slayer->actor.spawnY);
         EXPECT_EQ(slayer->hasTarget, 0);
     }
+}
+
+TEST_F(YardSlayerPlayerTest, StruckByACornStalkItComesBackBehindPlayerOneNotTheStalk)
+{
+    ASSERT_TRUE(datakit::WriteCornData("."));
+    CornLoad(nullptr);
+    ASSERT_EQ(hitLinks.cornType, &Corn);
+    CornRecord* stalk = (CornRecord*)Spawn(&Corn, 700.0f, 250.0f, CornFront);
+    ASSERT_NE(stalk, nullptr);
+    stalk->header->flipX = 1;
+    player->facing = 0;
+    Hit(slayer->actor, &stalk->actor, &Corn, 2);
+    int ticks = 0;
+    while (slayer->header->state != YardSlayerClosingIn && ticks < 80) {
+        Tick();
+        ASSERT_NE(slayer->target, &stalk->actor) << "tick " << ticks;
+        ++ticks;
+    }
+    ASSERT_EQ(slayer->header->state, YardSlayerClosingIn);
+    EXPECT_EQ(slayer->target, &player->actor);
+    EXPECT_NEAR(slayer->header->x, player->header->x - 88.0f, 1.01f) << "behind the player, who faces right";
 }
 
 TEST_F(YardSlayerPlayerTest, ItsTargetFreedWhileVanishedMakesPlayerOneTheTarget)

@@ -1,7 +1,7 @@
 // The whip's rope on small collision worlds, driven through the rope steps with the data kit's
 // player and whip: which tiles bend the rope, joints added round a corner and dropped the tick the
 // line clears, retraction through every joint, the line's limits, the zip's speeds, jumping off,
-// and a slack rope.
+// a slack rope, and a hooked player in placement mode.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -432,6 +432,30 @@ TEST_F(RopeTest, SlackRopePullsNothingAndATautOnePullsTowardTheHook)
     EXPECT_LT(player->header->vx, 0.0f);
     EXPECT_LT(player->header->vy, 0.0f);
     EXPECT_EQ(player->swingRelease, 1) << "the hook is above the player";
+}
+
+// In placement mode the player flies where it is steered: a taut rope does not tug it and the
+// direction held does not reel the line.
+TEST_F(RopeTest, PlacementModeWhileHookedNeitherReelsNorPulls)
+{
+    CollisionWorld w(32, 32);
+    w.Box(160, 80, 240, 100); // the rock the hook holds
+    Load(w, 200.0f, 200.0f);
+    Hook(200.0f, 100.0f, 60 * 256);
+    whip->hookPointX = 200.0f;
+    whip->hookPointY = 99.0f;
+    Place(248.0f, 164.0f); // 80 px from the hook: the rope is taut
+    SetPlayerEditing(player, 1);
+    ASSERT_EQ(player->state, PlayerStateEditor);
+    const u32 holdSwing = player->grappleStyle ? (u32)ButtonGrapple : 0u;
+    for (int tick = 1; tick <= 8; ++tick) {
+        Tick(ButtonUp | holdSwing);
+        ASSERT_EQ(whip->state, WhipSwing) << "tick " << tick;
+        EXPECT_EQ(player->lineLength, 60 * 256) << "tick " << tick;
+        EXPECT_EQ(player->header->vx, 0.0f) << "tick " << tick;
+        EXPECT_FLOAT_EQ(player->header->vy, -player->accel * (f32)tick) << "tick " << tick;
+    }
+    EXPECT_FLOAT_EQ(player->header->x, 248.0f);
 }
 
 } // namespace
