@@ -200,6 +200,13 @@ PlayerRecord* WhipPlayer(WhipRecord* whip)
     return player && player->whip == whip && player->header ? player : nullptr;
 }
 
+bool WhipTipCanCatch(WhipRecord* whip)
+{
+    const PlayerRecord* player = WhipPlayer(whip);
+    return player && player->whipThrown && player->whipExtension > 0 && whip->state == WhipIdle &&
+           !whip->hookedObject;
+}
+
 // ---- Load and Unload ----
 
 namespace {

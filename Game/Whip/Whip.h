@@ -72,6 +72,10 @@ void WhipUpdate(void* instance);
 void WhipLateUpdate(void* instance);
 void WhipDraw(void* instance);
 
+// Whether the tip is on its way out and free to catch an object: thrown, out of the hand, still
+// extending and holding nothing. A whip at rest or winding up, held out, coming back or hooked
+// catches nothing (the hook tests of platforms and wagons ask this first).
+bool WhipTipCanCatch(WhipRecord* whip);
 // The tip's tile test, run at every pixel of the tip's move; always true.
 bool WhipHookTouch(void* whip, void* instance);
 // The hook has caught (a tile, a struck actor, a platform or a wagon).

@@ -494,10 +494,7 @@ bool PlatformHookTouch(void* platformInstance, void* whipInstance)
     WhipRecord* whip = (WhipRecord*)whipInstance;
     if (!platform || !whip || !whip->header)
         return true;
-    // Only a tip on its way out catches: not a whip at rest, held out, coming back or hooked.
-    PlayerRecord* player = WhipPlayer(whip);
-    if (!player || !player->whipThrown || player->whipExtension <= 0 || whip->state != WhipIdle ||
-        whip->hookedObject)
+    if (!WhipTipCanCatch(whip))
         return true;
     const ObjectHeader* tip = whip->header;
     const i64 tipX = WholeOf(tip->x), tipY = WholeOf(tip->y);

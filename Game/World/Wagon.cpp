@@ -502,8 +502,9 @@ bool WagonHookTouch(void* bodyInstance, void* whipInstance)
     WhipRecord* whip = (WhipRecord*)whipInstance;
     ObjectHeader* body = wagon->header;
     ObjectHeader* tip = whip->header;
-    // Only a hook on its way out catches; a held hook must not catch again and restart its swing.
-    if (whip->hookedObject == body || whip->state != WhipIdle)
+    // Only a tip on its way out catches: a throw still winding up in the hand would hook the cart
+    // with no line out, and a held hook must not catch again and restart its swing.
+    if (!WhipTipCanCatch(whip))
         return true;
     const i32 dx = Trunc(tip->x) - Trunc(body->x);
     const i32 dy = Trunc(tip->y) - Trunc(body->y);

@@ -1,6 +1,6 @@
 // The wagon on small collision worlds with the data kit's wagon set: rolling friction, the slope's
 // pull and the speed cap, the stop at a wall, a player riding the deck and pushing from the side,
-// and the whip's pull on a hooked cart.
+// the whip's pull on a hooked cart, and a throw that catches the cart only once it has left the hand.
 #include <cmath>
 #include <string>
 
@@ -267,6 +267,50 @@ TEST_F(WagonTest, TheWhipHookedOnTheCartPullsItAndCarriesTheHook)
     SetSpeed(0.0f);
     WagonLateUpdate(body);
     EXPECT_EQ(Left()->header->groundSpeed, 0.0f);
+}
+
+// A grapple pressed beside the cart winds the throw up with the tip in the player's hand, inside the
+// hook box: the cart must wait for the tip to fly out, and then catches it with the line paid out.
+TEST_F(WagonTest, AThrowWindingUpBesideTheCartCatchesItOnlyOnceTheTipIsOut)
+{
+    LoadWorld(Flat(96));
+    ASSERT_TRUE(datakit::WriteWhipData("."));
+    PlayerLoad(nullptr);
+    WhipLoad(nullptr);
+    PlaceWagon(500.0f);
+    ASSERT_FALSE(HasFatalFailure());
+    SpawnPlayerAt(460.0f, (f32)groundY - 40.0f);
+    ASSERT_FALSE(HasFatalFailure());
+    // Whole frames: the cart's late update builds its hook box and puts its hook test on the list.
+    auto Frame = [](u32 held, u32 pressed = 0) {
+        Press(held, pressed);
+        UpdateObjects();
+        UpdateCameras();
+        DrawScene();
+    };
+    for (int i = 0; i < 30; ++i)
+        Frame(0);
+    WhipRecord* whip = player->whip;
+    ASSERT_NE(whip, nullptr);
+    ASSERT_NE(player->header->groundContact, 0u);
+    player->facing = 0; // toward the cart
+
+    const u32 holdSwing = player->grappleStyle ? (u32)ButtonGrapple : 0u;
+    Frame(ButtonGrapple, ButtonGrapple);
+    ASSERT_EQ(player->whipThrown, 1) << "the throw has started";
+    int windUp = 0, ticks = 0;
+    while (whip->hookedObject != body->header && ticks < 40) {
+        if (player->whipExtension == 0 && whip->state == WhipIdle)
+            ++windUp;
+        Frame(holdSwing);
+        ++ticks;
+        if (whip->hookedObject == body->header)
+            break;
+        ASSERT_FALSE(whip->state == WhipSwing || whip->state == WhipZip) << "hooked something else, tick " << ticks;
+    }
+    EXPECT_GT(windUp, 1) << "the throw wound up for a few ticks in the hand";
+    ASSERT_EQ(whip->hookedObject, body->header) << "the tip flying out caught the cart";
+    EXPECT_GT(player->lineLength, hookSlack) << "caught with line out, not at the hand";
 }
 
 } // namespace
