@@ -23,6 +23,7 @@
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/ActorBlock.h"
+#include "Game/Enemies/Froacker.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageRegistry.h"
@@ -124,7 +125,8 @@ bool LivePlayer(const ObjectHeader* header)
     return header && header->alive && !header->free;
 }
 
-// The action block right after an actor's header pointer.
+// The action block right after an actor's header pointer: players and Froackers alike.
+static_assert(offsetof(FroackerRecord, actor) == offsetof(PlayerRecord, actor));
 ActorBlock* ActorOf(void* instance)
 {
     return (ActorBlock*)((u8*)instance + offsetof(PlayerRecord, actor));
@@ -410,8 +412,11 @@ void PlatformLateUpdate(void* instance)
     ObjectHeader* header = platform->header;
     PlaceHitbox(platform);
 
+    // Players and Froackers stand on platforms and are stopped by their sides.
     if (platform->contact && Player.loadCount)
         AddObjectCallback(&Player, platform->contact, platform);
+    if (platform->contact && Froacker.loadCount)
+        AddObjectCallback(&Froacker, platform->contact, platform);
     if (Whip.registered && Whip.loadCount)
         AddObjectCallback(&Whip, PlatformHookTouch, platform);
 

@@ -1,7 +1,8 @@
 // Platforms on a flat world with the data kit's player and whip, in a stage that has no platform
 // set (so every platform takes its own box): the swinging path, the kinds without behaviour, solid
 // and non-solid platforms, the pushed block's start delay and its settle on the floor, a rider
-// carried by the platform's whole-pixel movement, and the whip hooking a moving platform.
+// carried by the platform's whole-pixel movement, the whip hooking a moving platform, and a
+// Froacker standing on a platform and stopped by one.
 #include <string>
 #include <vector>
 
@@ -17,11 +18,16 @@
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/GameThread.h"
 #include "Game/Actors/ActorBlock.h"
+#include "Game/Actors/AttackBoxes.h"
+#include "Game/Enemies/Froacker.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
 #include "tests/unit/PlayerWorld.h"
+#include "tools/datakit/ActorData.h"
 #include "tools/datakit/CollisionKit.h"
+#include "tools/datakit/EnemyArt.h"
 #include "tools/datakit/PlayerArt.h"
+#include "tools/datakit/RosterArtB.h"
 #include "tools/datakit/WhipArt.h"
 
 namespace {
@@ -51,6 +57,12 @@ protected:
         platformAnimSet = AnimSet{};
         whipAnimSet = AnimSet{};
         whipProperties = ActorProperties{};
+        for (ActorProperties* properties : {&froackerPurpleProperties, &froackerRedProperties, &froackerBlueProperties,
+                                            &froackerYellowProperties}) {
+            FreeEnemyProperties(properties);
+            *properties = ActorProperties{};
+        }
+        froackerAnimSet = AnimSet{};
         demoSeed = 0;
     }
 
@@ -307,6 +319,94 @@ TEST_F(PlatformTest, TheWhipHooksAMovingPlatformOnlyOnTheWayOutAndFollowsIt)
         ++demoSeed;
     }
     EXPECT_EQ(platform->header->x, 160.0f); // the home position is back in the header
+}
+
+// ---- Froackers ----
+
+class PlatformFroackerTest : public PlatformTest {
+protected:
+    void SetUp() override
+    {
+        PlatformTest::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(datakit::WriteRosterDataB("."));
+        ASSERT_TRUE(datakit::WriteEnemyData("."));
+        ASSERT_TRUE(datakit::WriteHazardData("."));
+        HazardLoad(nullptr);
+        FroackerLoad(nullptr);
+        ASSERT_TRUE(Froacker.registered);
+    }
+
+    // A walker placed at (x, y), facing right.
+    static FroackerRecord* SpawnWalker(f32 x, f32 y)
+    {
+        lastSpawnedInstance = nullptr;
+        SpawnObject(&Froacker, x, y, VariantWalker, 0);
+        FroackerRecord* froacker = (FroackerRecord*)lastSpawnedInstance;
+        if (froacker) {
+            froacker->faceRight = 1;
+            FroackerInit(froacker);
+        }
+        return froacker;
+    }
+
+    static void Box(const FroackerRecord* froacker, i64 box[4])
+    {
+        GetAnimFrameBox(box, froacker->header, froacker->actor.anim);
+    }
+};
+
+TEST_F(PlatformFroackerTest, AFroackerLandsOnASolidPlatformAndFallsThroughOneThatIsNot)
+{
+    for (u8 collision : {(u8)PlatformSolid, (u8)0}) {
+        SCOPED_TRACE((int)collision);
+        PlatformRecord* platform = SpawnPlatform(200.0f, 120.0f, PlatformStationary, collision);
+        ASSERT_NE(platform, nullptr);
+        FroackerRecord* froacker = SpawnWalker(200.0f, 60.0f);
+        ASSERT_NE(froacker, nullptr);
+        int ticks = 0;
+        while (!froacker->header->groundContact && ticks < 90) {
+            Frame();
+            ++ticks;
+        }
+        ASSERT_NE(froacker->header->groundContact, 0u);
+        i64 box[4];
+        Box(froacker, box);
+        if (collision == PlatformSolid) {
+            EXPECT_EQ(froacker->header->groundContact, Self(platform));
+            EXPECT_EQ(box[3], platform->hitbox[2]) << "its feet on the platform's top";
+            // It walks on along the top while the platform is under it.
+            for (int tick = 0; tick < 20; ++tick)
+                Frame();
+            Box(froacker, box);
+            EXPECT_GT(froacker->header->x, 200.0f);
+            EXPECT_EQ(froacker->header->groundContact, Self(platform));
+            EXPECT_EQ(box[3], platform->hitbox[2]);
+        } else {
+            EXPECT_EQ(box[3], (i64)groundY) << "through to the floor";
+        }
+        ResetObjectInstances(&Froacker);
+        ResetObjectInstances(&Platform);
+    }
+}
+
+TEST_F(PlatformFroackerTest, AFroackerWalkingIntoASolidPlatformIsStoppedAtItsSide)
+{
+    // A block resting on the floor, taller than a step, across the walker's way.
+    PlatformRecord* platform = SpawnPlatform(300.0f, groundY - 8.0f, PlatformStationary, PlatformSolid);
+    ASSERT_NE(platform, nullptr);
+    FroackerRecord* froacker = SpawnWalker(240.0f, groundY - 20.0f);
+    ASSERT_NE(froacker, nullptr);
+    bool touched = false;
+    for (int tick = 0; tick < 150; ++tick) {
+        Frame();
+        i64 box[4];
+        Box(froacker, box);
+        ASSERT_LE(box[1], platform->hitbox[0]) << "tick " << tick;
+        touched |= box[1] == platform->hitbox[0] && froacker->header->contacts[1] == Self(platform);
+    }
+    EXPECT_TRUE(touched) << "it walked up to the platform's side";
 }
 
 } // namespace
