@@ -9,6 +9,7 @@
 #include "Engine/Common/Sound.h"
 #include "Game/Enemies/AudreyShot.h"
 #include "Game/Objects/ObjectNoOp.h"
+#include "Game/Whip/Whip.h"
 
 ObjectType Audrey;
 AudreyRecord** audreyInstances;
@@ -69,6 +70,7 @@ void AudreyLoad(const char* placementPath)
         SetObjectTypeName(&Audrey, "Audrey");
         Audrey.reserved = ObjectNoOp;
     }
+    whipLinks.audreyType = &Audrey;
     if (placementPath)
         LoadObjectPlacements(&Audrey, placementPath);
     AudreyShotLoad(nullptr);
@@ -80,6 +82,8 @@ void AudreyUnload()
     FreeSound(audreyDeathSound);
     FreeSound(audreyShotSound);
     UnloadEnemyType(&Audrey, &audreyAnimSet, &audreyProperties);
+    if (!Audrey.registered)
+        whipLinks.audreyType = nullptr;
     AudreyShotUnload();
 }
 

@@ -8,12 +8,14 @@
 #include "Engine/Collision/Angles.h"
 #include "Engine/Collision/TileQuery.h"
 #include "Engine/Common/Debug.h"
+#include "Game/Actors/HitResolution.h"
 #include "Game/Player/Player.h"
 #include "Game/Whip/Whip.h"
 
 namespace {
 
 constexpr u32 walkBlocked = 65535;
+constexpr i16 hookedFreeze = 16; // hit-stop of an object the retraction lets go
 
 // A floor-only cell (flag 1) lets the rope through; ceiling and wall solidity stop it.
 bool RopeSolid(i32 x, i32 y, u8 layer)
@@ -240,23 +242,22 @@ void RetractRope(PlayerRecord* player)
         }
     }
 
-    // A hooked object comes along for a while: a platform stays put, an Audrey lets go at once.
+    // A hooked object comes along for a while: a platform stays put, an Audrey lets go at once,
+    // anything else is dragged until the last 32 px and then frozen a moment as it is let go.
     if (ObjectHeader* hooked = whip->hookedObject) {
-        const char* name = hooked->type ? hooked->type->name : nullptr;
-        ActorBlock* struck = whip->actor.lastHitter;
-        ActorBlock* held = struck && struck->header == hooked ? struck : nullptr;
-        if (name && strcmp(name, "Platform") == 0) {
+        ActorBlock* held = ActorOfHeader(hooked);
+        if (hooked->type && hooked->type == whipLinks.platformType) {
             ReleaseWhipHook(whip);
-        } else if (name && strcmp(name, "Audrey") == 0) {
+        } else if (hooked->type && hooked->type == whipLinks.audreyType) {
             if (held)
-                held->hitlag = 16;
+                held->hitlag = hookedFreeze;
             ReleaseWhipHook(whip);
         } else if (player->whipExtension > hookSlack) {
             hooked->x = tip->x + whip->hookPointX;
             hooked->y = tip->y + whip->hookPointY;
         } else {
             if (held)
-                held->hitlag = 16;
+                held->hitlag = hookedFreeze;
             ReleaseWhipHook(whip);
         }
     }

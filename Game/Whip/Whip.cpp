@@ -32,6 +32,7 @@ ObjectType Whip;
 WhipRecord** whipInstances;
 AnimSet whipAnimSet;
 ActorProperties whipProperties;
+WhipLinks whipLinks;
 u32 whipHitSound, whipHookSound, whipAttackSound, whipAttack2Sound, whipAttackAirSound, whipFireSound,
     whipBungeeSound;
 

@@ -219,6 +219,7 @@ void PlatformLoad(const char* placementPath)
             Platform.reserved = ObjectNoOp;
         }
     }
+    whipLinks.platformType = &Platform;
     if (placementPath)
         LoadObjectPlacements(&Platform, placementPath);
 }
@@ -228,6 +229,8 @@ void PlatformUnload()
     if (Platform.loadCount < 2 && platformAnimSet.loaded)
         FreeAnim(&platformAnimSet);
     FreeObjectType(&Platform);
+    if (!Platform.registered)
+        whipLinks.platformType = nullptr;
 }
 
 // ---- Init and Reset ----

@@ -15,6 +15,7 @@
 #include "Game/Enemies/Draven.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
+#include "Game/Whip/Whip.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/TestFolder.h"
 #include "tools/datakit/ActorData.h"
@@ -125,7 +126,9 @@ TEST_F(AudreyDravenTest, AudreyLoadsItsShotAndBothUnload)
     EXPECT_EQ(Audrey.instanceSize, sizeof(AudreyRecord));
     ASSERT_EQ(placeableTypeCount, 1u);
     EXPECT_EQ(placeableTypes[0], &Audrey);
+    EXPECT_EQ(whipLinks.audreyType, &Audrey) << "the rope's retraction knows it by its type";
     AudreyUnload();
+    EXPECT_EQ(whipLinks.audreyType, nullptr);
     EXPECT_FALSE(Audrey.registered);
     EXPECT_FALSE(AudreyShot.registered);
     EXPECT_FALSE(audreyShotAnimSet.loaded);

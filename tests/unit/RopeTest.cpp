@@ -1,7 +1,8 @@
 // The whip's rope on small collision worlds, driven through the rope steps with the data kit's
 // player and whip: which tiles bend the rope, joints added round a corner and dropped the tick the
-// line clears, retraction through every joint, the line's limits, the zip's speeds, jumping off,
-// a slack rope, and a hooked player in placement mode.
+// line clears, retraction through every joint and what it does with a hooked object of each kind,
+// the line's limits, the zip's speeds, jumping off, a slack rope, and a hooked player in placement
+// mode.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -12,12 +13,19 @@
 #include "Engine/Common/Sound.h"
 #include "Engine/Platform/Controls.h"
 #include "Game/Actors/ActorBlock.h"
+#include "Game/Actors/HitResolution.h"
+#include "Game/Enemies/Audrey.h"
+#include "Game/Enemies/AudreyShot.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
+#include "Game/World/Platform.h"
+#include "Game/World/Wagon.h"
 #include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/CollisionKit.h"
+#include "tools/datakit/GimmickArtC.h"
 #include "tools/datakit/PlayerArt.h"
+#include "tools/datakit/RosterArtA.h"
 #include "tools/datakit/WhipArt.h"
 
 namespace {
@@ -242,6 +250,122 @@ TEST_F(RopeTest, RetractionRunsThroughEveryJointInOrder)
     EXPECT_LT(std::hypot(whip->header->x - player->header->x, whip->header->y - player->header->y),
               std::hypot(joints.back().x - player->header->x, joints.back().y - player->header->y));
 }
+
+// ---- What the retraction does with a hooked object ----
+
+enum class Hooked { Platform, Audrey, Wagon };
+
+struct HookedCase {
+    const char* name;
+    Hooked kind;
+    bool dragged; // else let go at once, where it stands
+    i16 freeze;   // the hit-stop it is let go with (a platform keeps no actor block)
+};
+
+void PrintTo(const HookedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class RopeHookedTest : public RopeTest, public ::testing::WithParamInterface<HookedCase> {
+protected:
+    void TearDown() override
+    {
+        RopeTest::TearDown();
+        for (ActorProperties* properties : {&audreyProperties, &audreyShotProperties, &wagonProperties}) {
+            FreeEnemyProperties(properties);
+            *properties = ActorProperties{};
+        }
+        audreyAnimSet = audreyShotAnimSet = wagonAnimSet = platformAnimSet = AnimSet{};
+        whipLinks = WhipLinks{};
+    }
+};
+
+// The platform is hooked as its own hook test hooks it (the hook point is the tip, as on a tile);
+// the actor and the cart as the whip's attach leaves them (their position less the tip's). This
+// stage has no platform set, so the platform type has no name.
+TEST_P(RopeHookedTest, RetractionLetsGoOrDragsByTheHookedObjectsType)
+{
+    const HookedCase& c = GetParam();
+    CollisionWorld w(32, 16);
+    Load(w, 100.0f, 100.0f);
+    const f32 objectX = 200.0f, objectY = 100.0f;
+    ObjectHeader* hooked = nullptr;
+    whip->state = WhipIdle;
+    whip->hookedObject = nullptr;
+    whip->header->x = objectX - 6.0f;
+    whip->header->y = objectY;
+    player->whipThrown = 1;
+    player->whipExtension = 15 * 4096;
+    if (c.kind == Hooked::Platform) {
+        PlatformLoad(nullptr);
+        ASSERT_EQ(Platform.name, nullptr);
+        lastSpawnedInstance = nullptr;
+        SpawnObject(&Platform, objectX, objectY, 0, 0);
+        PlatformRecord* platform = (PlatformRecord*)lastSpawnedInstance;
+        ASSERT_NE(platform, nullptr);
+        platform->collision = PlatformSolid;
+        PlatformStart(platform);
+        PlatformHookTouch(platform, whip);
+        hooked = platform->header;
+        ASSERT_EQ(whip->hookedObject, hooked);
+    } else {
+        if (c.kind == Hooked::Audrey) {
+            ASSERT_TRUE(datakit::WriteRosterDataA("."));
+            AudreyLoad(nullptr);
+        } else {
+            ASSERT_TRUE(datakit::WriteWagonData("."));
+            WagonLoad(nullptr);
+        }
+        lastSpawnedInstance = nullptr;
+        SpawnObject(c.kind == Hooked::Audrey ? &Audrey : &Wagon, objectX, objectY, 0, 0);
+        ASSERT_NE(lastSpawnedInstance, nullptr);
+        hooked = HeaderOf(lastSpawnedInstance);
+        whip->hookedObject = hooked;
+        AttachWhipHook(whip);
+        ASSERT_NE(ActorOfHeader(hooked), nullptr);
+    }
+    ActorBlock* actor = ActorOfHeader(hooked);
+    if (actor)
+        actor->hitlag = 0;
+
+    // Let go: the whip comes back 16 px a tick.
+    whip->state = WhipRetract;
+    player->actor.hitlag = 0;
+    int draggedTicks = 0;
+    for (int tick = 0; tick < 30 && whip->hookedObject; ++tick) {
+        const f32 tipX = whip->header->x;
+        const i32 extension = player->whipExtension;
+        UpdateWhip(player);
+        if (!whip->hookedObject)
+            break;
+        ++draggedTicks;
+        EXPECT_GT(extension, hookSlack) << "tick " << tick;
+        EXPECT_NE(whip->header->x, tipX) << "the tip comes back";
+        // Dragged at the tip, where it hung off it when hooked: 6 px beyond, level.
+        EXPECT_FLOAT_EQ(hooked->x, whip->header->x + 6.0f) << "tick " << tick;
+        EXPECT_FLOAT_EQ(hooked->y, whip->header->y) << "tick " << tick;
+    }
+    ASSERT_EQ(whip->hookedObject, nullptr) << "let go";
+    if (c.dragged) {
+        EXPECT_GT(draggedTicks, 3);
+        EXPECT_LE(player->whipExtension, hookSlack + 4096) << "let go over the last 32 px";
+        EXPECT_NE(hooked->x, objectX);
+    } else {
+        EXPECT_EQ(draggedTicks, 0);
+        EXPECT_EQ(hooked->x, objectX) << "left where it stands";
+        EXPECT_EQ(hooked->y, objectY);
+    }
+    if (actor) {
+        EXPECT_EQ(actor->hitlag, c.freeze);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, RopeHookedTest,
+                         ::testing::Values(HookedCase{"PlatformWithoutASpriteSet", Hooked::Platform, false, 0},
+                                           HookedCase{"Audrey", Hooked::Audrey, false, 16},
+                                           HookedCase{"Wagon", Hooked::Wagon, true, 16}),
+                         [](const ::testing::TestParamInfo<HookedCase>& info) { return std::string(info.param.name); });
 
 // ---- Line in and out ----
 

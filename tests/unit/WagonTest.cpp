@@ -58,6 +58,19 @@ protected:
         ASSERT_NE(Right()->header->groundContact, 0u);
     }
 
+    // A wide flat world with the cart settled at x 500 and a player with its whip dropped at playerX.
+    void PlaceWagonAndWhipper(f32 playerX)
+    {
+        LoadWorld(Flat(96));
+        ASSERT_TRUE(datakit::WriteWhipData("."));
+        PlayerLoad(nullptr);
+        WhipLoad(nullptr);
+        PlaceWagon(500.0f);
+        if (HasFatalFailure())
+            return;
+        SpawnPlayerAt(playerX, (f32)groundY - 40.0f);
+    }
+
     void SetSpeed(f32 speed)
     {
         Left()->header->groundSpeed = Right()->header->groundSpeed = speed;
@@ -233,13 +246,7 @@ TEST_F(WagonTest, APlayerWalkingIntoTheLeftSidePushesItRightUpToOneAndAHalf)
 
 TEST_F(WagonTest, TheWhipHookedOnTheCartPullsItAndCarriesTheHook)
 {
-    LoadWorld(Flat(96));
-    ASSERT_TRUE(datakit::WriteWhipData("."));
-    PlayerLoad(nullptr);
-    WhipLoad(nullptr);
-    PlaceWagon(500.0f);
-    ASSERT_FALSE(HasFatalFailure());
-    SpawnPlayerAt(300.0f, (f32)groundY - 40.0f);
+    PlaceWagonAndWhipper(300.0f);
     ASSERT_FALSE(HasFatalFailure());
     for (int i = 0; i < 10; ++i)
         Tick(0);
@@ -273,13 +280,7 @@ TEST_F(WagonTest, TheWhipHookedOnTheCartPullsItAndCarriesTheHook)
 // hook box: the cart must wait for the tip to fly out, and then catches it with the line paid out.
 TEST_F(WagonTest, AThrowWindingUpBesideTheCartCatchesItOnlyOnceTheTipIsOut)
 {
-    LoadWorld(Flat(96));
-    ASSERT_TRUE(datakit::WriteWhipData("."));
-    PlayerLoad(nullptr);
-    WhipLoad(nullptr);
-    PlaceWagon(500.0f);
-    ASSERT_FALSE(HasFatalFailure());
-    SpawnPlayerAt(460.0f, (f32)groundY - 40.0f);
+    PlaceWagonAndWhipper(460.0f);
     ASSERT_FALSE(HasFatalFailure());
     // Whole frames: the cart's late update builds its hook box and puts its hook test on the list.
     auto Frame = [](u32 held, u32 pressed = 0) {
