@@ -262,9 +262,10 @@ void GraveyardStageFrame()
         return;
     }
 
-    // Start pauses. The first press spawns the menu; from then on the menu opens itself, before
-    // this test in the same tick, so there is never a second one.
-    if (PauseRequested()) {
+    // Start pauses. The first press spawns the menu; from then on the menu opens itself. Its own
+    // open test runs before this one, but on the tick it slides shut it clears pauseMenuOpen after
+    // that test: a Start then must not make a second menu beside it.
+    if (PauseRequested() && PauseMenu.liveCount == 0) {
         pauseMenuOpen = 1;
         SpawnObject(&PauseMenu, 0.0f, 0.0f, 0, 0);
     }

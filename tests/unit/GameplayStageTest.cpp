@@ -1,6 +1,6 @@
 // The gameplay stages on the grey-box data set: stage settings, the player standing on the ground
 // by its start, use counts back where they were after an unload and across a restart, the
-// Graveyard's top exit, and The Bone Zone's totals and clock.
+// Graveyard's top exit and its pause menu, and The Bone Zone's totals and clock.
 #include <cstring>
 #include <unistd.h>
 
@@ -18,6 +18,7 @@
 #include "Engine/Common/Sound.h"
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Display/Fade.h"
+#include "Game/Display/PauseMenu.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/GameplayStages.h"
 #include "Game/Stages/StageSettings.h"
@@ -224,6 +225,86 @@ TEST_F(GameplayStageTest, GraveyardExitIsTakenAgainAfterARestart)
     FirstPlayer()->header->y = 800.0f;
     Tick();
     EXPECT_EQ(Fade.liveCount, 1u);
+}
+
+class GraveyardPauseTest : public GameplayStageTest {
+protected:
+    static constexpr int returnKey = 28; // Start
+
+    void PressStart()
+    {
+        headless::SetKey(returnKey, true);
+        Tick();
+        headless::SetKey(returnKey, false);
+    }
+
+    // The menu's dims still showing: live mode-2 fades above level 0.
+    static u32 DimsShowing()
+    {
+        u32 showing = 0;
+        for (u32 i = 0; i < Fade.poolSize; ++i)
+            if (Fade.pool[i]->alive && !Fade.pool[i]->free && Fade.pool[i]->spawnA == FadeToLevel &&
+                fadeInstances[i]->level > 0)
+                ++showing;
+        return showing;
+    }
+
+    // Into the Graveyard afresh, Start, the lines in, then "Resume" (the first line). With
+    // startAfterResume 0, returns the ticks from the Resume until the menu has slid shut (or -1);
+    // else presses Start that many ticks after the Resume and returns.
+    int PauseAndResume(int startAfterResume)
+    {
+        GoToStage(&graveyardStage);
+        Ticks(30);
+        PressStart();
+        EXPECT_EQ(pauseMenuOpen, 1);
+        Ticks(30);
+        PressStart(); // Resume
+        for (int ticks = 1; ticks <= 60; ++ticks) {
+            if (ticks == startAfterResume) {
+                PressStart();
+                return ticks;
+            }
+            Tick();
+            if (!startAfterResume && !pauseMenuOpen)
+                return ticks;
+        }
+        return -1;
+    }
+};
+
+// Start on the very tick the menu slides shut after "Resume" used to spawn a second menu beside
+// it: the next Resume closed one, and the other dropped hidden with its dim held at 200.
+TEST_F(GraveyardPauseTest, StartOnTheTickTheMenuShutsMakesNoSecondMenu)
+{
+    Stage* home = currentStage;
+    const int shutAfter = PauseAndResume(0);
+    ASSERT_GT(shutAfter, 1) << "the menu slides shut some ticks after Resume";
+    EXPECT_EQ(PauseMenu.liveCount, 1u);
+    GoToStage(home);
+
+    // The same again, with Start on that tick: the menu shuts, and the press finds it still there.
+    PauseAndResume(shutAfter);
+    EXPECT_EQ(PauseMenu.liveCount, 1u) << "one pause menu";
+    EXPECT_EQ(pauseMenuOpen, 0);
+
+    // The one menu opens and closes as before, and leaves the picture clear.
+    Ticks(5);
+    PressStart();
+    ASSERT_EQ(pauseMenuOpen, 1);
+    Ticks(30);
+    EXPECT_GT(DimsShowing(), 0u) << "dimmed while paused";
+    PressStart(); // Resume
+    int ticks = 0;
+    while (pauseMenuOpen && ticks < 60) {
+        Tick();
+        ++ticks;
+    }
+    ASSERT_EQ(pauseMenuOpen, 0);
+    Ticks(20);
+    EXPECT_EQ(PauseMenu.liveCount, 1u);
+    EXPECT_EQ(DimsShowing(), 0u) << "no dim left over the play";
+    GoToStage(home);
 }
 
 TEST_F(GameplayStageTest, BoneZoneTotalsClockAndOnePlayerAfterARestart)
