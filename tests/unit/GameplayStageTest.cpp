@@ -1,5 +1,5 @@
-// The gameplay stages on the grey-box data set: stage settings, the player standing on the ground
-// by its start, use counts back where they were after an unload and across a restart, the
+// The gameplay stages on the grey-box data set: stage settings, each stage's row of types, music
+// and break layers, the player standing on the ground by its start, use counts back where they were after an unload and across a restart, the
 // Graveyard's top exit and its pause menu, and The Bone Zone's totals and clock.
 #include <cstring>
 #include <unistd.h>
@@ -18,7 +18,9 @@
 #include "Engine/Common/Sound.h"
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Display/Fade.h"
+#include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/PauseMenu.h"
+#include "Game/Display/ResultsScreen.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/GameplayStages.h"
 #include "Game/Stages/StageSettings.h"
@@ -37,7 +39,25 @@ struct StageCase {
     u8 playerSetting;
     std::vector<u32> visibleLayers;
     f32 startX, startY;
+    const char* music;
+    u32 loopSample;
+    std::vector<ObjectType*> loadOrder; // the stage's own order, the shared ten in their place
+    u8 breakWallLayers[4];              // 255: none written
 };
+
+// The ten types every gameplay stage loads through the shared set-up, in their order.
+std::vector<ObjectType*> Shared()
+{
+    return {&Fade, &Collect, &Checkpoint, &Explosion, &FX, &Giblets, &BreakWall, &Platform, &Whip, &Bonus};
+}
+
+std::vector<ObjectType*> Order(std::initializer_list<std::vector<ObjectType*>> runs)
+{
+    std::vector<ObjectType*> order;
+    for (const std::vector<ObjectType*>& run : runs)
+        order.insert(order.end(), run.begin(), run.end());
+    return order;
+}
 
 void PrintTo(const StageCase& c, std::ostream* os)
 {
@@ -47,11 +67,30 @@ void PrintTo(const StageCase& c, std::ostream* os)
 std::vector<StageCase> StageCases()
 {
     return {
-        {&graveyardStage, "Graveyard", 13, 11, {11, 12, 11, 12}, 10, {0, 1, 2, 3, 4, 5, 7, 9, 10}, 272, 1392},
-        {&village1Stage, "Village1", 10, 8, {8, 9, 8, 9}, 7, {0, 1, 2, 3, 4, 5, 6, 7}, 64, 700},
-        {&bossRushStage, "BossRush", 6, 4, {4, 5, 4, 5}, 3, {0, 2, 3}, 340, 240},
-        {&boneZoneStage, "BoneZone", 13, 11, {11, 12, 11, 12}, 10, {0, 1, 2, 3, 4, 5, 7, 9, 10}, 272, 1416},
-        {&testStage, "Test", 6, 4, {4, 5, 4, 5}, 3, {0, 2, 3}, 64, 700},
+        {&graveyardStage, "Graveyard", 13, 11, {11, 12, 11, 12}, 10, {0, 1, 2, 3, 4, 5, 7, 9, 10}, 272, 1392,
+         "Data/Music/Graveyard.ogg", 769565,
+         Order({{&HUD, &PauseMenu, &InputConfigMenu, &ResultsScreen, &Card, &HaystackKing}, Shared(),
+                {&ParaSprite, &TutTxt, &Audrey, &Froacker, &Projectile, &Draven, &YardSlayer, &Player, &Hazard}}),
+         {10, 10, 11, 12}},
+        {&village1Stage, "Village1", 10, 8, {8, 9, 8, 9}, 7, {0, 1, 2, 3, 4, 5, 6, 7}, 64, 700,
+         "Data/Music/Village1.ogg", 183397,
+         Order({{&HUD, &PauseMenu, &InputConfigMenu, &Card, &TestText}, Shared(),
+                {&Corn, &Wagon, &HaystackKing, &Projectile, &Audrey, &Froacker, &Draven, &YardSlayer, &CandleHead,
+                 &Player, &Hazard}}),
+         {7, 7, 8, 9}},
+        {&bossRushStage, "BossRush", 6, 4, {4, 5, 4, 5}, 3, {0, 2, 3}, 340, 240, "Data/Music/Blank.ogg", 0,
+         Order({{&HUD, &PauseMenu, &InputConfigMenu}, Shared(), {&HaystackKing, &Player, &Hazard}}),
+         {255, 255, 255, 255}},
+        {&boneZoneStage, "BoneZone", 13, 11, {11, 12, 11, 12}, 10, {0, 1, 2, 3, 4, 5, 7, 9, 10}, 272, 1416,
+         "Data/Music/BoneZone.ogg", 769565,
+         Order({{&TitleMenu, &HUD, &PauseMenu, &InputConfigMenu, &ResultsScreen, &Card}, Shared(),
+                {&ParaSprite, &Audrey, &Froacker, &Projectile, &Draven, &YardSlayer, &Player, &Hazard}}),
+         {10, 10, 11, 12}},
+        {&testStage, "Test", 6, 4, {4, 5, 4, 5}, 3, {0, 2, 3}, 64, 700, "Data/Music/Test.ogg", 0,
+         Order({{&HUD, &PauseMenu, &InputConfigMenu}, Shared(),
+                {&Projectile, &Audrey, &Froacker, &Draven, &YardSlayer, &CandleHead, &BasicEnemy, &Orb, &Byu, &Player,
+                 &Hazard}}),
+         {3, 3, 4, 5}},
     };
 }
 
@@ -137,6 +176,57 @@ TEST_P(GameplayStageTable, LoadsRunsAndGivesEverythingBack)
     const UseCounts after = TakeUseCounts();
     EXPECT_TRUE(before == after) << DescribeDifference(before, after);
     EXPECT_TRUE(headless::ShownBoxes().empty()) << headless::ShownBoxes()[0].text;
+}
+
+// The stage's row of the stage table: from a stage that holds nothing, its types take registry
+// slots in its load order (their order in every update pass and draw layer; the boss and the
+// attack boxes pin their own), its music is asked
+// for with its loop point, and it writes its break layers (Boss Rush names none, and is given none
+// rather than the last stage's). Boss Rush also widens the camera for its arena.
+TEST_P(GameplayStageTable, TypesInLoadOrderMusicAndBreakLayers)
+{
+    const StageCase& c = GetParam();
+    Stage* home = currentStage;
+    Stage empty{};
+    GoToStage(&empty);
+    for (u32 slot = 0; objectTypes && slot < objectTypeCapacity; ++slot)
+        ASSERT_EQ(objectTypes[slot], nullptr) << "slot " << slot << " is taken before the stage loads";
+    for (u8& layer : breakWallLayers)
+        layer = 77;
+
+    GoToStage(c.stage);
+    ASSERT_EQ(currentStage, c.stage);
+    const ObjectType* last = nullptr;
+    for (const ObjectType* type : c.loadOrder) {
+        ASSERT_TRUE(type->registered && type->inRegistry) << (type->name ? type->name : "a type");
+        // The boss and the attack boxes move themselves to fixed slots as they load.
+        if (type == &HaystackKing || type == &Hazard) {
+            EXPECT_EQ(type->typeIndex, type == &HaystackKing ? 68u : 69u);
+            continue;
+        }
+        if (last) {
+            EXPECT_GT(type->typeIndex, last->typeIndex)
+                << (type->name ? type->name : "?") << " after " << (last->name ? last->name : "?");
+        }
+        last = type;
+    }
+
+    ASSERT_NE(requestedMusic, nullptr);
+    const MusicTrack* track = nullptr;
+    for (u32 slot = 0; slot < musicSlotCount; ++slot)
+        if (musicSlots[slot] && &musicSlots[slot]->image == requestedMusic)
+            track = musicSlots[slot];
+    ASSERT_NE(track, nullptr);
+    EXPECT_STREQ(track->name, c.music);
+    EXPECT_EQ(track->loopSample, c.loopSample);
+    EXPECT_EQ(musicLoopSample, c.loopSample);
+    EXPECT_EQ(0, memcmp(breakWallLayers, c.breakWallLayers, 4));
+
+    if (c.stage == &bossRushStage) {
+        EXPECT_EQ(cameraLimits[0].rightTarget, (i32)(424 * 1.5 + 32.0)) << "screen width x 1.5 + 32";
+        EXPECT_EQ(cameraLimits[0].bottomTarget, 240 * 2 - 8) << "screen height x 2 - 8";
+    }
+    GoToStage(home);
 }
 
 TEST_P(GameplayStageTable, RestartKeepsUseCountsBalanced)
