@@ -1,6 +1,7 @@
 // The whip on small collision worlds with the data kit's player and whip data: the throw table and
 // the direct-aim inputs, the tip's reach, hooking flat tiles (swing or zip by the grapple button
-// and grappleStyle) and refusing slopes, the hold on a struck actor, and breaking into debris.
+// and grappleStyle) and refusing slopes, the hold on a struck actor, a zip onto a struck actor that
+// hangs the player until it hands over to the air state, and breaking into debris.
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -432,6 +433,68 @@ TEST_F(WhipTest, AStruckActorHeldOnTheHookBreaksTheWhipAfter480Ticks)
         EXPECT_GT(Giblets.liveCount, 0u);
         whip->actor.lastHitter = nullptr;
     }
+}
+
+// A zip onto a struck actor: the player hangs on the rope (no gravity, no ground, the hang pose)
+// while the zip runs; once it has arrived, the hang timer runs out and the air state takes over in
+// that same tick.
+TEST_F(WhipTest, AZipOntoAStruckActorHangsThePlayerThenHandsOverToTheAir)
+{
+    LoadWorld(Flat());
+    SpawnStanding(200.0f, 192.0f);
+    ObjectHeader body{};
+    body.x = 270.0f;
+    body.y = 150.0f;
+    ActorBlock struck{};
+    struck.header = &body;
+    struck.hurt = 1;
+    whip->actor.lastHitter = &struck;
+    player->whipExtension = 8 * 256;
+    whip->state = WhipIdle;
+    whip->hookedObject = nullptr;
+    T().x = 260.0f;
+    T().y = 155.0f;
+    // The grapple button away from its swing position: the hook zips.
+    const u32 zipHeld = player->grappleStyle ? 0u : (u32)ButtonGrapple;
+    Press(zipHeld);
+    whip->lateCount = 0;
+    WhipLateUpdate(whip);
+    ASSERT_EQ(whip->hookedObject, &body);
+    ASSERT_EQ(whip->state, (u32)WhipZip);
+    ASSERT_EQ(player->state, PlayerStateHanging);
+    EXPECT_EQ(P().groundContact, 0u) << "taken off the ground";
+
+    int ticks = 0;
+    while (whip->state == WhipZip && ticks < 60) {
+        const f32 distance = std::hypot(T().x - P().x, T().y - P().y);
+        Tick(zipHeld);
+        ++ticks;
+        ASSERT_EQ(player->state, PlayerStateHanging) << "tick " << ticks;
+        if (whip->state == WhipZip) {
+            EXPECT_EQ(player->hangTimer, 2) << "held while the line is out, tick " << ticks;
+            EXPECT_LT(std::hypot(T().x - P().x, T().y - P().y), distance) << "closing in, tick " << ticks;
+        }
+        EXPECT_EQ(P().groundContact, 0u);
+        EXPECT_EQ(player->anim.animIndex, player->facing ? 60 : 59) << "the hang pose, tick " << ticks;
+        EXPECT_EQ(player->overlay.animIndex, 0);
+    }
+    ASSERT_EQ(whip->state, (u32)WhipIdle) << "the zip has arrived";
+    EXPECT_EQ(player->whipExtension, 0);
+    EXPECT_EQ(player->state, PlayerStateHanging) << "still hanging the tick it arrives";
+
+    // The timer runs down with no line out; the tick it reaches 0 the air state runs, gravity and all.
+    int hung = 0;
+    f32 vy = P().vy;
+    while (player->state == PlayerStateHanging && hung < 10) {
+        vy = P().vy;
+        Tick(zipHeld);
+        ++hung;
+    }
+    EXPECT_EQ(hung, 1);
+    EXPECT_EQ(player->state, PlayerStateAir);
+    EXPECT_EQ(player->hangTimer, 0);
+    EXPECT_FLOAT_EQ(P().vy, vy + player->gravity);
+    whip->actor.lastHitter = nullptr;
 }
 
 // ---- Breaking ----
