@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The long soak: one hour of game time (216,000 ticks) through every registered stage with seeded
-# random keys, under AddressSanitizer and UndefinedBehaviorSanitizer. Prints memory at the start,
-# after each pass through the stages and at the end, and the use counts and boxes after every stage
-# switch; fails on a use count that does not come back, a box, or a sanitizer report.
+# random keys (the play keys, and Start and Backspace in the gameplay stages), under
+# AddressSanitizer and UndefinedBehaviorSanitizer. Prints memory at the start, after each pass
+# through the stages and at the end, and the use counts and boxes after every stage switch; fails
+# on a use count that does not come back, a box, a rule of play broken at any tick (two pause
+# menus, play under a closed menu's dim, a defeat that does not end), or a sanitizer report.
 #   scripts/soak.sh [TICKS] [SEED]
 set -euo pipefail
 cd "$(dirname "$0")/.."

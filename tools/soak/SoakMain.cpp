@@ -12,11 +12,16 @@
 // must equal those from before the stage loaded, and no message box may have been shown. Memory
 // (resident size, and the heap in use) is reported at the start, after each pass and at the end.
 //
-// The random keys are the play keys: arrows, jump, attack, grapple and the line keys. Return and
-// Escape are left out: the menus they open can end the game, which would end the soak.
+// The random keys are the play keys (arrows, jump, attack, grapple and the line keys) and, in the
+// gameplay stages, the menu keys: Start (Return) and the pause menu's Resume (Backspace), tapped
+// now and then and sometimes in quick bursts, so that the pause menu opens, closes, goes into the
+// controls, restarts and leaves for the title at odd moments. The title screen gets no Return and
+// no key has Escape: the menus there can end the game, which would end the soak. At every tick of
+// play the soak checks what must always hold (tools/soak/PlayChecks.h): at most one pause menu,
+// no play under a closed menu's dim, and a defeat that ends in the restart or the title.
 //
-// Exit status: 0 when every visit gave back what it took and showed no box; 1 otherwise; 2 on bad
-// arguments.
+// Exit status: 0 when every visit gave back what it took, showed no box and broke no rule of play;
+// 1 otherwise; 2 on bad arguments.
 #include <malloc.h>
 
 #include <algorithm>
@@ -35,6 +40,7 @@
 #include "Engine/Platform/Shell.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Stages/StageRegistry.h"
+#include "tools/soak/PlayChecks.h"
 #include "tools/soak/UseCounts.h"
 
 extern "C" size_t __sanitizer_get_current_allocated_bytes() __attribute__((weak));
@@ -43,6 +49,12 @@ namespace {
 
 const int playKeys[] = {72, 80, 75, 77, 31, 30, 18, 42, 29};
 constexpr u32 playKeyCount = sizeof(playKeys) / sizeof(playKeys[0]);
+
+// The menu keys, tapped for one tick: Start, and Backspace (the pause menu's Resume, and the
+// way out of the controls menu).
+constexpr int startKey = 28, backspaceKey = 14;
+// A tap now and then, and in quick bursts for a while after one.
+constexpr u32 tapOneIn = 300, burstTapOneIn = 8, burstTicks = 30;
 
 Stage emptyStage;
 bool quiet;
@@ -203,6 +215,10 @@ int main(int argc, char** argv)
     u32 visits = 0, failures = 0;
     bool held[playKeyCount] = {};
     const Stage* lastSeen = currentStage;
+    PlayChecks checks;
+    std::vector<std::string> broken;
+    u64 lastTap = 0;
+    u32 starts = 0, backspaces = 0;
 
     auto step = [&]() {
         // A key changes now and then: mostly short presses, sometimes long holds, as a player would.
@@ -211,12 +227,28 @@ int main(int argc, char** argv)
             held[key] = !held[key];
             headless::SetKey(playKeys[key], held[key]);
         }
+        int tapped = 0;
+        if (IsGameplayStage(currentStage) &&
+            NextRandom() % (tick - lastTap < burstTicks ? burstTapOneIn : tapOneIn) == 0) {
+            tapped = NextRandom() % 3 ? startKey : backspaceKey;
+            headless::SetKey(tapped, true);
+            lastTap = tick;
+            ++(tapped == startKey ? starts : backspaces);
+        }
         headless::SetCounter(headless::Counter() + tickLength);
         GamePass();
+        if (tapped)
+            headless::SetKey(tapped, false);
         ++tick;
         if (currentStage != lastSeen) {
             ReportSwitch(tick, lastSeen, currentStage);
             lastSeen = currentStage;
+        }
+        const size_t before = broken.size();
+        checks.Check(tick, &broken);
+        for (size_t i = before; i < broken.size(); ++i) {
+            ++failures;
+            printf("FAIL: %s\n", broken[i].c_str());
         }
     };
     auto releaseKeys = [&]() {
@@ -273,6 +305,9 @@ int main(int argc, char** argv)
     }
 
     ReportMemory("end");
+    printf("play: %u Start taps, %u Backspace taps, %u pauses, %u defeats (the longest %u ticks to its end), "
+           "checked every tick\n",
+           starts, backspaces, checks.pauses, checks.defeats, checks.longestDefeat);
     printf("soak: %llu ticks, %u visits, %zu boxes shown, %u failures\n", (unsigned long long)tick, visits,
            headless::ShownBoxes().size(), failures);
     gameRunning = 0;
