@@ -9,7 +9,7 @@ set -euo pipefail
 work_dir=$(mktemp -d)
 trap 'rm -rf "$work_dir"' EXIT
 png="$BUILD_DIR/runner_text.png"
-expected=b6b579bc
+expected=46922433
 
 "$BUILD_DIR/tools/datakit" build "$work_dir"
 python3 - "$work_dir/sample.btx" <<'PY'

@@ -50,7 +50,7 @@ protected:
             EXPECT_GT(Count(image, 1), 0) << what << " frame " << f;
             EXPECT_EQ(image.height, animation.frames[first].image.height) << what << " frame " << f;
             EXPECT_EQ(image.offsetX, 0);
-            EXPECT_EQ(image.offsetY, 0);
+            EXPECT_EQ(image.offsetY, animation.frames[first].image.offsetY) << what << " frame " << f;
             const auto [where, added] = seen.insert({Pixels(image), f});
             EXPECT_TRUE(added) << what << ": frames " << where->second << " and " << f << " look alike";
         }
@@ -84,6 +84,16 @@ TEST_F(FontSetTest, MenuFont)
     ASSERT_GE(set.paletteCount, 2); // palette 1 highlights
     EXPECT_NE(set.palettes[0]->colours[1], set.palettes[1]->colours[1]);
     ExpectGlyphs(set.animations[0], 0x21, 94, "menu font");
+    // One advance for every character, so the menus' columns laid out with blanks line up; the
+    // capitals' top at the text's position.
+    const SpriteImage& h = set.animations[0].frames['H'].image;
+    for (u32 c = 0; c < 128; ++c)
+        EXPECT_EQ(set.animations[0].frames[c].image.width, h.width) << c;
+    int capTop = h.height;
+    for (int i = h.width * h.height - 1; i >= 0; --i)
+        if (h.pixels[i] == 1)
+            capTop = i / h.width;
+    EXPECT_EQ(h.offsetY, -capTop);
     // The outline is room the spacing of -4 takes back: two columns each side stay clear of the
     // glyph itself, and the outline surrounds it.
     for (u32 c = 0x21; c < 0x7F; ++c) {

@@ -1,9 +1,11 @@
 // The input-configuration menu opened from the pause menu, driven tick by tick through the object
 // update with a stand-in player: the hand-over both ways, rebinding with its swaps and refused
 // codes, the cursor's moves, the options, the device switch, "config.bfc" written on leaving and
-// read back, and the names of keys and pad buttons.
+// read back, the names of keys and pad buttons, and the columns and foot of the drawn menu in every
+// screen size.
 #include <vector>
 
+#include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/ObjectUpdate.h"
@@ -11,6 +13,7 @@
 #include "Engine/Platform/Config.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/Input.h"
+#include "Engine/Render/VideoMode.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/KeyNames.h"
@@ -18,6 +21,7 @@
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "tests/unit/HeadlessGame.h"
+#include "tests/unit/KitMenuFont.h"
 #include "tests/unit/ScratchDir.h"
 #include "tests/unit/TestFolder.h"
 #include "tools/datakit/DisplayArt.h"
@@ -97,6 +101,8 @@ protected:
 
     void TearDown() override
     {
+        FreeBitmapFont(&menuFont);
+        menuFont = BitmapFont{};
         FreeObjectTypeRegistry();
         EXPECT_EQ(pauseMenuLinks.controlsMenuType, nullptr); // the unload emptied the link
         pauseMenuAnimSet = AnimSet{};
@@ -435,6 +441,82 @@ TEST_F(InputConfigMenuTest, LinkStaysWhileAStageHoldsTheType)
     InputConfigMenuUnload();
     EXPECT_EQ(pauseMenuLinks.controlsMenuType, &InputConfigMenu);
     EXPECT_TRUE(InputConfigMenu.registered);
+}
+
+// The menu font keeps the layout's columns apart in every screen size: each binding label ends,
+// with a clear column, before the leader dots drawn after it, the dots stand apart, and the key help
+// at the foot leaves the bottom row clear. Read from the frame the menu draws, in both layouts.
+TEST_F(InputConfigMenuTest, LabelsEndBeforeTheirDotsAndTheFooterClearsTheBottomInEveryMode)
+{
+    LoadKitMenuFont();
+    ASSERT_FALSE(HasFatalFailure());
+    const i32 cellHeight = menuFont.set.animations[0].frames['A'].image.height;
+
+    struct Row {
+        bool right; // the right column (dots 11 blanks on) or the left (10)
+        f32 y;
+    };
+    const std::vector<Row> joined = {{false, 64.0f}, {false, 83.5f}, {false, 103.0f}, {false, 122.5f},
+                                     {true, 64.0f},  {true, 83.5f},  {true, 103.0f}};
+    const std::vector<Row> split = {{false, 64.0f}, {false, 83.5f}, {false, 103.0f}, {false, 122.5f}, {true, 64.0f},
+                                    {true, 78.95f}, {true, 93.9f},  {true, 108.85f}, {true, 122.5f}};
+    pauseMenuOpen = 1;
+    for (u8 mode : {20, 25, 24}) {
+        SetVideoMode(mode);
+        const i32 W = screenWidth, H = screenHeight;
+        lastSpawnedInstance = nullptr;
+        SpawnObject(&InputConfigMenu, (f32)(2 * W), 0.0f, 0, 0);
+        menu = (InputConfigMenuRecord*)lastSpawnedInstance;
+        ASSERT_NE(menu, nullptr);
+        Ticks(60);
+        ASSERT_NEAR(menu->header->x, (f32)(W / 2), 0.01f);
+        ASSERT_EQ(menu->header->y, (f32)(H / 2));
+        const auto ink = [&](i32 x, i32 y) { return (frameBuffer[rowOffsets[y] + x] & 0xFFFFFF) != 0; };
+
+        for (u8 S : {0, 1}) {
+            SetOptions({1, 0, 1, S, 0, 0});
+            for (i32 y = 0; y < H; ++y)
+                for (i32 x = 0; x < W; ++x)
+                    frameBuffer[rowOffsets[y] + x] = 0;
+            InputConfigMenuDraw(menu);
+
+            // The labels start at L (13 in from the menu's left) and R (the middle); the binding
+            // names start 106 past L and 115 past R.
+            const i32 L = 13, R = W / 2;
+            for (const Row& row : S ? split : joined) {
+                const i32 x0 = row.right ? R : L, x1 = row.right ? R + 115 : L + 106, top = (i32)row.y;
+                std::vector<std::pair<i32, i32>> runs; // columns with ink in the row's band
+                for (i32 x = x0; x < x1; ++x) {
+                    bool any = false;
+                    for (i32 y = top; y < top + cellHeight && !any; ++y)
+                        any = ink(x, y);
+                    if (any && !runs.empty() && runs.back().second == x - 1)
+                        runs.back().second = x;
+                    else if (any)
+                        runs.push_back({x, x});
+                }
+                const std::string where = "mode " + std::to_string(mode) + ", layout " + std::to_string(S) +
+                                          (row.right ? ", right" : ", left") + " row at " + std::to_string(row.y);
+                ASSERT_GE(runs.size(), 4u) << where << ": a label and three dots apart";
+                const size_t firstDot = runs.size() - 3;
+                for (size_t d = firstDot; d < runs.size(); ++d)
+                    EXPECT_LE(runs[d].second - runs[d].first + 1, 4) << where << ": dot " << d - firstDot;
+                EXPECT_GE(runs[firstDot].first - runs[firstDot - 1].second, 2) << where << ": the label runs into its dots";
+                EXPECT_LT(runs[0].first, x0 + 4) << where << ": the label starts at its column";
+            }
+
+            // The key help: drawn, and its lowest ink above the last row.
+            i32 lowest = -1;
+            for (i32 y = 0; y < H; ++y)
+                for (i32 x = 0; x < W; ++x)
+                    if (ink(x, y))
+                        lowest = y;
+            EXPECT_GT(lowest, 226) << "mode " << (int)mode;
+            EXPECT_LT(lowest, H - 1) << "mode " << (int)mode << ": the key help touches the bottom edge";
+        }
+        DespawnObject(menu->header);
+    }
+    SetVideoMode(25);
 }
 
 TEST(KeyNames, CodesInBothModes)

@@ -17,9 +17,9 @@
 #include "Game/Player/Player.h"
 #include "Game/Stages/GameplayStages.h"
 #include "tests/unit/HeadlessGame.h"
+#include "tests/unit/KitMenuFont.h"
 #include "tests/unit/TestFolder.h"
 #include "tools/datakit/DisplayArt.h"
-#include "tools/datakit/FontWriter.h"
 
 extern u8 forceFree;
 
@@ -41,16 +41,9 @@ protected:
         currentStage = &stage;
         previousStage = &otherStage;
         scrollX = scrollY = 0;
-        std::vector<datakit::PackFile> fonts;
-        std::string error;
-        ASSERT_TRUE(datakit::MakeFontSet(datakit::MenuFontSpec(), &fonts, &error)) << error;
-        for (const datakit::PackFile& file : fonts)
-            TestFolder::Write(file.path, file.bytes);
-        // A test that ran the game's set-up leaves this font marked loaded over sheets and palettes
-        // that the shell's shutdown freed: start from none.
-        menuFont = BitmapFont{};
-        LoadBitmapFont(&menuFont, "Data/Sprites/Display/Title/MenuFont.man", -4);
-        ASSERT_TRUE(menuFont.ready);
+        LoadKitMenuFont();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(datakit::WriteFadeData("."));
         FadeLoad(nullptr);
         ResultsScreenLoad(nullptr);

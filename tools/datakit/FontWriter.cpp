@@ -36,7 +36,8 @@ bool ReadWhole(const std::string& path, std::vector<u8>* bytes)
 class Rasteriser {
 public:
     // Opens the font and finds the cell height: from the highest glyph top to the lowest glyph
-    // bottom of the codes the set holds (accented capitals reach above the font's ascent).
+    // bottom of the codes the set holds (accented capitals reach above the font's ascent), and at
+    // least the font's ascent and descent unless the style is tight.
     bool Open(const FontStyle& style, const std::vector<u32>& codes, std::string* error)
     {
         style_ = style;
@@ -45,14 +46,27 @@ public:
             *error = "cannot read the font " + path + " (fonts-dejavu-core)";
             return false;
         }
-        scale_ = stbtt_ScaleForPixelHeight(&info_, style.pixelHeight);
+        scale_ = scaleX_ = stbtt_ScaleForPixelHeight(&info_, style.pixelHeight);
+        if (style.advance) {
+            int widest = 0;
+            for (u32 code : codes) {
+                int advance = 0, bearing = 0;
+                if (code >= 0x20 && stbtt_FindGlyphIndex(&info_, (int)code))
+                    stbtt_GetCodepointHMetrics(&info_, (int)code, &advance, &bearing);
+                widest = std::max(widest, advance);
+            }
+            if (widest > 0)
+                scaleX_ = std::min(scale_, (f32)style.advance / (f32)widest);
+        }
         int ascent = 0, descent = 0, gap = 0;
         stbtt_GetFontVMetrics(&info_, &ascent, &descent, &gap);
         int above = (int)std::ceil(ascent * scale_), below = (int)std::ceil(-descent * scale_);
+        if (style.tight)
+            above = below = 0;
         for (u32 code : codes) {
             int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
             if (code >= 0x20 && stbtt_FindGlyphIndex(&info_, (int)code)) {
-                stbtt_GetCodepointBitmapBox(&info_, (int)code, scale_, scale_, &x0, &y0, &x1, &y1);
+                stbtt_GetCodepointBitmapBox(&info_, (int)code, scaleX_, scale_, &x0, &y0, &x1, &y1);
                 above = std::max(above, -y0);
                 below = std::max(below, y1);
             }
@@ -77,19 +91,19 @@ public:
         int advance = 0, bearing = 0;
         stbtt_GetCodepointHMetrics(&info_, (int)code, &advance, &bearing);
         Cell cell;
-        const int pen = (int)std::lround(advance * scale_);
+        const int pen = style_.advance ? style_.advance : (int)std::lround(advance * scaleX_);
         cell.width = (u16)(style_.padLeft + pen + style_.padRight);
         cell.pixels.assign((size_t)cell.width * height_, 0);
         if (blank || code == ' ')
             return cell;
 
         int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        stbtt_GetCodepointBitmapBox(&info_, (int)code, scale_, scale_, &x0, &y0, &x1, &y1);
+        stbtt_GetCodepointBitmapBox(&info_, (int)code, scaleX_, scale_, &x0, &y0, &x1, &y1);
         const int w = x1 - x0, h = y1 - y0;
         if (w <= 0 || h <= 0)
             return cell;
         std::vector<u8> coverage((size_t)w * h);
-        stbtt_MakeCodepointBitmap(&info_, coverage.data(), w, h, w, scale_, scale_, (int)code);
+        stbtt_MakeCodepointBitmap(&info_, coverage.data(), w, h, w, scaleX_, scale_, (int)code);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
                 const int cx = style_.padLeft + x0 + x, cy = baseline_ + y0 + y;
@@ -127,9 +141,40 @@ private:
     FontStyle style_;
     std::vector<u8> ttf_;
     stbtt_fontinfo info_{};
-    f32 scale_ = 1.0f;
+    f32 scale_ = 1.0f, scaleX_ = 1.0f; // the font's scale, and its narrower one across
     int margin_ = 0, baseline_ = 0, height_ = 0;
 };
+
+// Drops the rows at the top and the bottom that no cell paints: a glyph's box counts the edge pixels
+// its coverage left out.
+void TrimRows(std::vector<std::vector<Cell>>* cells, u16* height)
+{
+    int first = *height, last = -1;
+    for (const std::vector<Cell>& animation : *cells)
+        for (const Cell& cell : animation)
+            for (int row = 0; row < *height; ++row)
+                for (int column = 0; column < cell.width; ++column)
+                    if (cell.pixels[(size_t)row * cell.width + column]) {
+                        first = std::min(first, row);
+                        last = std::max(last, row);
+                    }
+    if (last < first)
+        return;
+    for (std::vector<Cell>& animation : *cells)
+        for (Cell& cell : animation)
+            cell.pixels = std::vector<u8>(cell.pixels.begin() + (ptrdiff_t)first * cell.width,
+                                          cell.pixels.begin() + (ptrdiff_t)(last + 1) * cell.width);
+    *height = (u16)(last - first + 1);
+}
+
+// The first row that holds the glyph itself (not its outline or shadow).
+int BodyTop(const Cell& cell)
+{
+    for (size_t i = 0; i < cell.pixels.size(); ++i)
+        if (cell.pixels[i] == 1)
+            return (int)(i / cell.width);
+    return 0;
+}
 
 std::vector<u32> Range(u32 first, u32 last)
 {
@@ -149,27 +194,38 @@ bool MakeFontSet(const FontSetSpec& spec, std::vector<PackFile>* files, std::str
     Rasteriser rasteriser;
     if (!rasteriser.Open(spec.style, allCodes, error))
         return false;
-    const u16 height = rasteriser.Height();
+    u16 height = rasteriser.Height();
+    std::vector<std::vector<Cell>> cells;
+    for (const FontAnimation& animation : spec.animations) {
+        cells.emplace_back();
+        for (u32 code : animation.codes)
+            cells.back().push_back(rasteriser.Render(code));
+    }
+    // A tight font is drawn with the top of its capitals at the text's position, so its lines sit
+    // where a caller places them without the rows above the capitals that only accents and dots use.
+    i8 originY = 0;
+    if (spec.style.tight) {
+        TrimRows(&cells, &height);
+        for (size_t a = 0; a < spec.animations.size(); ++a)
+            for (size_t c = 0; c < spec.animations[a].codes.size(); ++c)
+                if (spec.animations[a].codes[c] == 'H')
+                    originY = (i8)-BodyTop(cells[a][c]);
+    }
 
     // Cells go left to right in rows of a 256-pixel sheet.
     constexpr u16 sheetWidth = 256;
-    std::vector<std::vector<Cell>> cells;
     Manifest manifest;
     u16 x = 0, y = 0;
     std::vector<std::pair<u16, u16>> places;
-    for (const FontAnimation& animation : spec.animations) {
-        cells.emplace_back();
-        for (u32 code : animation.codes) {
-            Cell cell = rasteriser.Render(code);
+    for (const std::vector<Cell>& animationCells : cells)
+        for (const Cell& cell : animationCells) {
             if (x + cell.width > sheetWidth) {
                 x = 0;
                 y = (u16)(y + height);
             }
             places.push_back({x, y});
             x = (u16)(x + cell.width);
-            cells.back().push_back(std::move(cell));
         }
-    }
     TgaImage sheet;
     sheet.width = sheetWidth;
     sheet.height = (u16)(y + height);
@@ -192,6 +248,7 @@ bool MakeFontSet(const FontSetSpec& spec, std::vector<PackFile>* files, std::str
             frame.srcY = cy;
             frame.width = (u8)cell.width;
             frame.height = (u8)height;
+            frame.offsetY = originY;
             frame.duration = 1;
             animation.frames.push_back(frame);
         }
@@ -232,9 +289,15 @@ FontSetSpec MenuFontSpec()
     FontSetSpec spec;
     spec.folder = "Data/Sprites/Display/Title";
     spec.name = "MenuFont";
-    spec.style.ttf = "DejaVuSans-Bold.ttf";
-    spec.style.pixelHeight = 15.0f;
-    spec.style.coverage = 128;
+    // The menus lay their texts out in columns with blanks ("Jump      ", leader dots, option values
+    // lined up at '<'), so every character takes one advance: 7 pixels keeps the longest help line
+    // and the key help on a 424-pixel screen. Tight rows keep lines 13 pixels apart clear of each
+    // other and the key help at 226 clear of the bottom edge.
+    spec.style.ttf = "DejaVuSansMono-Bold.ttf";
+    spec.style.pixelHeight = 13.0f;
+    spec.style.advance = 7;
+    spec.style.tight = true;
+    spec.style.coverage = 150;
     spec.style.padLeft = 2; // with the padding on the right, the 4 pixels the spacing of -4 takes back
     spec.style.padRight = 2;
     spec.style.outline = true;

@@ -2,8 +2,8 @@
 // glyph cells, the manifest with one frame a character (its width the advance) and the palettes.
 //
 // Pixel indices: 0 transparent, 1 the glyph, 2 its outline or shadow. Every frame of a font has the
-// same height with the baseline at the same row, drawn from its top-left corner, so the glyphs of
-// a line stand on one baseline.
+// same height with the baseline at the same row, drawn from its top-left corner (a tight font's
+// corner a few rows higher, the same for every frame), so the glyphs of a line stand on one baseline.
 #pragma once
 #include <string>
 #include <vector>
@@ -25,6 +25,10 @@ struct FontStyle {
     bool outline = false;     // index 2 around the glyph
     bool shadow = false;      // index 2 one pixel right and down
     u8 coverage = 100;        // the coverage (0-255) from which a pixel belongs to the glyph
+    u8 advance = 0;           // 0: each glyph's own advance; else every glyph this wide, the
+                              // outlines narrowed to the font's widest advance fitting it
+    bool tight = false;       // the cell spans the glyphs' own rows, not the font's ascent and
+                              // descent, and is drawn with its capitals' top at the text's y
 };
 
 // One animation of a font: the frame of each code point, in order (0: a blank frame).

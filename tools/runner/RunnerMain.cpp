@@ -1,7 +1,7 @@
 // runner: the game on the headless backend.
 //
 //   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... [--trace FILE]
-//          [--lives N] [--watch TYPE[:INDEX]]... [--start-at X,Y]
+//          [--lives N] [--watch TYPE[:INDEX]]... [--start-at X,Y] [--video-mode N]
 //          [--stage NAME | --objects FILE | --text FILE | --layout FILE]
 //
 // Runs TICKS ticks of the game from DATA_DIR with a virtual clock. SCRIPT holds one key event a
@@ -20,6 +20,8 @@
 // then the instance's state, position, speeds, hit points, flip, animation and frame.
 // --start-at (a test tool) puts player 1 at X,Y after the first tick it is spawned, so that a run
 // can begin next to what it tests.
+// --video-mode (a test tool) runs in video mode N instead of the start-up's 25 (424x240): 20 is
+// 320x240, 24 is 640x480.
 // --stage starts the game's stage of that name ("Test", "Graveyard", "Village 1", ...) at the
 // first tick instead of the game's own first stage.
 // --objects writes a placement file of test markers at FILE with the data kit and runs a stage of
@@ -62,7 +64,7 @@ u32 FrameChecksum()
 int Usage()
 {
     fprintf(stderr, "usage: runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... "
-                    "[--trace FILE] [--lives N] [--watch TYPE[:INDEX]]... [--start-at X,Y] [--stage NAME | --objects FILE | --text FILE | --layout FILE]\n");
+                    "[--trace FILE] [--lives N] [--watch TYPE[:INDEX]]... [--start-at X,Y] [--video-mode N] [--stage NAME | --objects FILE | --text FILE | --layout FILE]\n");
     return 2;
 }
 
@@ -94,6 +96,7 @@ int main(int argc, char** argv)
     std::string tracePath;
     const char* stageName = nullptr;
     long lives = -1;
+    long videoMode = 25;
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--keys") == 0 && i + 1 < argc) {
             if (!ReadKeyScript(argv[++i], &events))
@@ -129,6 +132,11 @@ int main(int argc, char** argv)
             SetPlayerStartAt(x, y);
         } else if (strcmp(argv[i], "--stage") == 0 && i + 1 < argc) {
             stageName = argv[++i];
+        } else if (strcmp(argv[i], "--video-mode") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            videoMode = strtol(argv[++i], &end, 10);
+            if (end == argv[i] || *end || (videoMode != 20 && videoMode != 24 && videoMode != 25))
+                return Usage();
         } else if (strcmp(argv[i], "--lives") == 0 && i + 1 < argc) {
             char* end = nullptr;
             lives = strtol(argv[++i], &end, 10);
@@ -158,7 +166,7 @@ int main(int argc, char** argv)
     snprintf(windowTitle, sizeof(windowTitle), "Brakkenfell");
     if (!InitPlatform())
         return 1;
-    SetVideoMode(25);
+    SetVideoMode((u8)videoMode);
     OpenDataPack();
     OnMainWindowActivate(true);
     GameSetup();
