@@ -1,11 +1,13 @@
 // The Fade: its modes tick by tick (levels, the end of a fade-in, the stage and quit requests of
-// the fades out), and its drawing over the whole screen with the music fade it asks for.
+// the fades out), and its drawing over the whole screen of every video mode with the music fade it
+// asks for.
 #include <vector>
 
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Render/DrawState.h"
+#include "Engine/Render/VideoMode.h"
 #include "Game/Display/Fade.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/TestFolder.h"
@@ -230,6 +232,24 @@ TEST_F(FadeTest, DrawCoversTheScreenAtItsLevel)
         EXPECT_EQ(spriteAngle, 0);
         DespawnObject(fade->header);
     }
+}
+
+TEST_F(FadeTest, AFullFadeBlackensTheWholeScreenInEveryMode)
+{
+    for (u8 mode : {20, 25, 24}) {
+        SetVideoMode(mode);
+        const i32 W = screenWidth, H = screenHeight;
+        FadeRecord* fade = SpawnFade(FadeOutHold, 4);
+        ASSERT_NE(fade, nullptr);
+        fade->level = 255;
+        FillScreen(0xFFFFFF);
+        FadeDraw(fade);
+        const i32 points[][2] = {{0, 0}, {W - 1, 0}, {0, H - 1}, {W - 1, H - 1}, {W / 2, H / 2}};
+        for (const auto& p : points)
+            EXPECT_EQ(Pixel(p[0], p[1]), 0u) << "mode " << (int)mode << " at " << p[0] << "," << p[1];
+        DespawnObject(fade->header);
+    }
+    SetVideoMode(25);
 }
 
 TEST_F(FadeTest, FadesThatEndAStageTakeTheMusicDown)

@@ -8,21 +8,25 @@ namespace datakit {
 
 bool WriteFadeData(const std::string& dir)
 {
-    constexpr u8 size = 32;
+    // Drawn 14 times as wide and 8 times as tall from the screen origin, it covers the largest
+    // screen, 640 x 480.
+    constexpr u8 width = 48, height = 64;
     TgaImage sheet;
-    sheet.width = sheet.height = size;
+    sheet.width = width;
+    sheet.height = height;
     // Index 0 is transparent, so the picture is painted with entry 1, black.
     sheet.colours = {Rgb{0, 0, 0}, Rgb{0, 0, 0}};
-    sheet.pixels.assign((size_t)size * size, 1);
+    sheet.pixels.assign((size_t)width * height, 1);
 
     Manifest manifest;
     manifest.sheets = {{"Fade.tga", true, 2}};
-    manifest.boxes = {ManBox{size, size, 0, 0}};
+    manifest.boxes = {ManBox{width, height, 0, 0}};
     ManAnimation animation;
     animation.speed = 0; // a still picture
     animation.playMode = 1;
     ManFrame frame;
-    frame.width = frame.height = size;
+    frame.width = width;
+    frame.height = height;
     frame.duration = 1;
     animation.frames = {frame};
     manifest.animations = {animation};

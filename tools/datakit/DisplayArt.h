@@ -4,8 +4,9 @@
 
 namespace datakit {
 
-// "Data/Sprites/Display/Fade/Fade.man" with its sheet: one 32 x 32 black picture whose top-left is
-// its position, so that stretched 14 x 8 from the screen origin it covers a 424 x 240 screen.
+// "Data/Sprites/Display/Fade/Fade.man" with its sheet: one 48 x 64 black picture whose top-left is
+// its position, so that stretched 14 x 8 from the screen origin it covers the screen in every video
+// mode, up to 640 x 480.
 // False (after printing why) on a write failure.
 bool WriteFadeData(const std::string& dir);
 
