@@ -11,14 +11,13 @@ export SDL_VIDEODRIVER=x11
 
 "$BUILD_DIR/tools/datakit" build "$work_dir/game" >/dev/null
 cd "$work_dir/game"
+report_log "game output" "$work_dir/game.log"
 "$BUILD_DIR/brakkenfell" --dev-menu >"$work_dir/game.log" 2>&1 &
 game_pid=$!
 test_pids+=("$game_pid")
 
 fail() {
     echo "FAIL: $1"
-    echo "-- game output:"
-    cat "$work_dir/game.log"
     exit 1
 }
 
@@ -28,7 +27,7 @@ colours() {
     convert "$work_dir/$1.png" -format %k info:
 }
 
-wait_for_window Brakkenfell 30 || fail "no window titled Brakkenfell"
+wait_for_window Brakkenfell 30 "$game_pid" || fail "no window titled Brakkenfell"
 sleep 1
 menu=$(colours menu)
 echo "dev menu frame: $menu colours"

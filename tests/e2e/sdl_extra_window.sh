@@ -17,7 +17,7 @@ export SDL_VIDEODRIVER=x11
 
 # step N: waits for the probe's readyN and reads what it expects into want_w, want_h, blue
 step() {
-    wait_for_file "$steps/ready$1" 30 || { echo "FAIL: the probe never reached step $1"; cat "$steps/log"; exit 1; }
+    wait_for_file "$steps/ready$1" 30 "$probe_pid" || { echo "FAIL: the probe never reached step $1"; exit 1; }
     read -r want_w want_h blue <"$steps/ready$1"
 }
 
@@ -31,7 +31,7 @@ shows() {
     read -r x y w h < <(window_geometry "$title")
     echo "auxiliary window ${w}x${h} at ($x, $y)"
     [ "$w" = "$want_w" ] && [ "$h" = "$want_h" ] || { echo "FAIL: expected ${want_w}x${want_h}"; exit 1; }
-    import -window root -depth 8 "$work_dir/shot.ppm"
+    screen_shot "$work_dir/shot.ppm" -depth 8
     $helper picture "$work_dir/shot.ppm" "$x" "$y" "$w" "$h" "$blue"
 }
 
@@ -40,6 +40,7 @@ for renderer in default software; do
     if [ "$renderer" = default ]; then unset SDL_RENDER_DRIVER; else export SDL_RENDER_DRIVER=software; fi
     steps="$work_dir/$renderer"
     mkdir -p "$steps"
+    report_log "the probe's output ($renderer renderer)" "$steps/log"
     "$probe" "$steps" 2>"$steps/log" &
     probe_pid=$!
     test_pids+=("$probe_pid")

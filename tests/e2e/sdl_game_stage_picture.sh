@@ -19,8 +19,6 @@ export SDL_VIDEODRIVER=x11
 
 fail() {
     echo "FAIL: $1"
-    echo "-- game output:"
-    cat "$work_dir/game.log" 2>/dev/null || true
     exit 1
 }
 
@@ -34,6 +32,7 @@ done
     fail "the runner failed"
 
 cd "$work_dir/game"
+report_log "game output" "$work_dir/game.log"
 "$BUILD_DIR/brakkenfell" --dev-menu >"$work_dir/game.log" 2>&1 &
 game_pid=$!
 test_pids+=("$game_pid")
@@ -46,7 +45,7 @@ shot() {
     window_shot Brakkenfell "$work_dir/$1.png"
 }
 
-wait_for_window Brakkenfell 30 || fail "no window titled Brakkenfell"
+wait_for_window Brakkenfell 30 "$game_pid" || fail "no window titled Brakkenfell"
 sleep 1
 graveyard_from_dev_menu "$work_dir/stage.png"
 [ "$stage_colours" -ge 24 ] || fail "the Graveyard did not come up (the frame has $stage_colours colours)"
@@ -66,7 +65,7 @@ for _ in $(seq 1 50); do
 done
 [ "$w $h $x $y" = "1280 800 0 0" ] || fail "after F4 the window is ${w}x${h} at ($x, $y), expected the whole display"
 sleep 1
-import -window root "$work_dir/fullscreen.png"
+screen_shot "$work_dir/fullscreen.png"
 python3 "$here/x11_check.py" letterbox "$work_dir/fullscreen.png" 4 40 1272 720 3 "$work_dir/fullscreen-1x.png" ||
     fail "the full-screen picture is not the frame at 3x with black bars"
 match=$(python3 "$here/frame_match.py" "$work_dir/fullscreen-1x.png" "$work_dir"/frames/*.png 2>&1) ||

@@ -15,14 +15,13 @@ export SDL_VIDEODRIVER=x11
 
 "$BUILD_DIR/tools/datakit" build "$work_dir/game" >/dev/null
 cd "$work_dir/game"
+report_log "game output" "$work_dir/game.log"
 "$BUILD_DIR/brakkenfell" >"$work_dir/game.log" 2>&1 &
 game_pid=$!
 test_pids+=("$game_pid")
 
 fail() {
     echo "FAIL: $1"
-    echo "-- game output:"
-    cat "$work_dir/game.log"
     exit 1
 }
 
@@ -39,7 +38,7 @@ expect_window() {
 
 # answer_quit_box KEY: the quit box is up; KEY answers it and the game must go on
 answer_quit_box() {
-    wait_for_window "Quit Brakkenfell?" 10 || fail "no quit box"
+    wait_for_window "Quit Brakkenfell?" 10 "$game_pid" || fail "no quit box"
     echo "quit box shown; answering with $1"
     $check key "$(window_id "Quit Brakkenfell?")" "$1"
     for _ in $(seq 1 50); do
@@ -52,7 +51,7 @@ answer_quit_box() {
     wait_for_window Brakkenfell 1 || fail "the window went away although the answer was No"
 }
 
-wait_for_window Brakkenfell 30 || fail "no window titled Brakkenfell"
+wait_for_window Brakkenfell 30 "$game_pid" || fail "no window titled Brakkenfell"
 centre_1x="424 240 $((screen_w / 2 - 212)) $((screen_h / 2 - 120))"
 centre_2x="848 480 $((screen_w / 2 - 424)) $((screen_h / 2 - 240))"
 expect_window $centre_1x

@@ -16,10 +16,10 @@ export SDL_VIDEODRIVER=x11
 printf 'pcm.!default { type hw card NoSuchCard }\n' >"$work_dir/asound.conf"
 message='^No sound device \(.+\): the game runs silent\.$'
 
+report_log "game output" "$work_dir/game.log"
+
 fail() {
     echo "FAIL: $1"
-    echo "-- game output:"
-    cat "$work_dir/game.log" 2>/dev/null || true
     exit 1
 }
 
@@ -31,7 +31,7 @@ run_game() {
             "$BUILD_DIR/brakkenfell" >"$work_dir/game.log" 2>&1) &
     local game_pid=$!
     test_pids+=("$game_pid")
-    wait_for_window Brakkenfell 30 || fail "no window titled Brakkenfell"
+    wait_for_window Brakkenfell 30 "$game_pid" || fail "no window titled Brakkenfell"
     for _ in $(seq 1 100); do
         grep -Eq "$message" "$work_dir/game.log" && break
         sleep 0.1

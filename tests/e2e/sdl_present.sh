@@ -25,7 +25,7 @@ expect_window() {
 }
 
 shot() {
-    import -window root -depth 8 "$work_dir/shot.ppm"
+    screen_shot "$work_dir/shot.ppm" -depth 8
 }
 
 for renderer in default software; do
@@ -38,7 +38,7 @@ for renderer in default software; do
     test_pids+=("$probe_pid")
 
     # 1x: 424x240, centred on the display.
-    wait_for_file "$steps/ready1" 30 || { echo "FAIL: no picture at 1x"; exit 1; }
+    wait_for_file "$steps/ready1" 30 "$probe_pid" || { echo "FAIL: no picture at 1x"; exit 1; }
     x=$((screen_w / 2 - 212)) y=$((screen_h / 2 - 120))
     expect_window 424 240 $x $y
     shot
@@ -46,7 +46,7 @@ for renderer in default software; do
     touch "$steps/go1"
 
     # 2x: 848x480, centred again; the picture survived the renderer's rebuild.
-    wait_for_file "$steps/ready2" 30 || { echo "FAIL: no picture at 2x"; exit 1; }
+    wait_for_file "$steps/ready2" 30 "$probe_pid" || { echo "FAIL: no picture at 2x"; exit 1; }
     x=$((screen_w / 2 - 424)) y=$((screen_h / 2 - 240))
     expect_window 848 480 $x $y
     shot
@@ -55,14 +55,14 @@ for renderer in default software; do
 
     # Full screen: the window covers the display; the picture keeps its shape, 1272x720 in the
     # middle of 1280x800, each pixel 3x3, and the bars round it are black.
-    wait_for_file "$steps/ready3" 30 || { echo "FAIL: no picture in full screen"; exit 1; }
+    wait_for_file "$steps/ready3" 30 "$probe_pid" || { echo "FAIL: no picture in full screen"; exit 1; }
     expect_window $screen_w $screen_h 0 0
     shot
     $check framed "$work_dir/shot.ppm" 4 40 1272 720 3
     touch "$steps/go3"
 
     # Windowed at 1x again.
-    wait_for_file "$steps/ready4" 30 || { echo "FAIL: no picture back at 1x"; exit 1; }
+    wait_for_file "$steps/ready4" 30 "$probe_pid" || { echo "FAIL: no picture back at 1x"; exit 1; }
     x=$((screen_w / 2 - 212)) y=$((screen_h / 2 - 120))
     expect_window 424 240 $x $y
     shot

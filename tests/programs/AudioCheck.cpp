@@ -20,6 +20,7 @@
 #include "Engine/Platform/Shell.h"
 #include "Engine/Platform/Win32/Win32Internal.h"
 #include "Engine/Platform/Win32/Win32Platform.h"
+#include "tests/programs/ExitLine.h"
 
 namespace {
 
@@ -74,9 +75,7 @@ bool WriteBeep()
     return fclose(file) == 0;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int Run(int argc, char** argv)
 {
     if (argc < 2) {
         fprintf(stderr, "usage: audio_check OUT\n");
@@ -124,4 +123,11 @@ int main(int argc, char** argv)
         fprintf(out, "box %s\n", box.c_str());
     fclose(out);
     return started ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    return ReturnWithExitLine("audio_check", Run(argc, argv));
 }

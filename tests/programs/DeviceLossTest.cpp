@@ -9,6 +9,7 @@
 
 #include "Engine/Platform/Platform.h"
 #include "Engine/Platform/Win32/Direct3DCalls.h"
+#include "tests/programs/ExitLine.h"
 
 namespace {
 
@@ -543,5 +544,6 @@ int main()
     RecoveryCases();
     ShutdownCases();
     printf("%s: %d failure%s\n", failures ? "FAIL" : "PASS", failures, failures == 1 ? "" : "s");
-    return failures ? 1 : 0;
+    fflush(stdout);
+    return ReturnWithExitLine("device_loss_test", failures ? 1 : 0);
 }

@@ -23,6 +23,7 @@
 #include "Engine/Platform/Win32/Win32ExtraWindowsProbe.h"
 #include "Engine/Platform/Win32/Win32Platform.h"
 #include "Engine/Render/VideoMode.h"
+#include "tests/programs/ExitLine.h"
 #include "tests/programs/ExtraWindowProbe.h"
 
 struct HINSTANCE__;
@@ -138,11 +139,8 @@ int Worker(void*)
     return 0;
 }
 
-} // namespace
-
-extern "C" int __stdcall WinMain(HINSTANCE__* instance, HINSTANCE__*, char*, int showCommand)
+int Run(HINSTANCE__* instance, int showCommand)
 {
-    programName = "extra_window_test";
     if (__argc > 1)
         folder = __argv[1];
     SetStartupArguments(instance, showCommand);
@@ -160,6 +158,13 @@ extern "C" int __stdcall WinMain(HINSTANCE__* instance, HINSTANCE__*, char*, int
     JoinThread(worker);
     ShutdownPlatform();
     Check(extraWindows == nullptr && extraWindowCount == 0, "shutdown destroyed the window left open");
-    fflush(stderr);
     return failures < 100 ? failures : 100;
+}
+
+} // namespace
+
+extern "C" int __stdcall WinMain(HINSTANCE__* instance, HINSTANCE__*, char*, int showCommand)
+{
+    programName = "extra_window_test";
+    return ReturnWithExitLine(programName, Run(instance, showCommand));
 }

@@ -9,6 +9,7 @@
 #include "Engine/Platform/Input.h"
 #include "Engine/Platform/Pads.h"
 #include "Engine/Platform/Win32/Win32PadsInternal.h"
+#include "tests/programs/ExitLine.h"
 #include "tests/unit/PadCases.h"
 
 // This program links the pad code alone; the keyboard is not part of it.
@@ -323,7 +324,7 @@ int main()
 {
     buttonStates = (u8*)calloc(buttonPlaneBytes, 1);
     if (!buttonStates)
-        return 2;
+        return ReturnWithExitLine("pad_check", 2);
     printf("XInput table\n");
     XInputTable();
     printf("DirectInput table\n");
@@ -335,6 +336,7 @@ int main()
     printf("enumeration\n");
     Enumeration();
     printf("%d passed, %d failed\n", checks - failures, failures);
+    fflush(stdout);
     free(buttonStates);
-    return failures ? 1 : 0;
+    return ReturnWithExitLine("pad_check", failures ? 1 : 0);
 }

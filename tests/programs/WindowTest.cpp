@@ -15,6 +15,7 @@
 #include "Engine/Platform/Video.h"
 #include "Engine/Platform/Win32/Win32Platform.h"
 #include "Engine/Render/VideoMode.h"
+#include "tests/programs/ExitLine.h"
 #include "tests/programs/Handshake.h"
 
 struct HINSTANCE__;
@@ -125,9 +126,7 @@ int Worker(void*)
     return 0;
 }
 
-} // namespace
-
-extern "C" int __stdcall WinMain(HINSTANCE__* instance, HINSTANCE__*, char*, int showCommand)
+int Run(HINSTANCE__* instance, int showCommand)
 {
     if (__argc > 1)
         folder = __argv[1];
@@ -148,4 +147,11 @@ extern "C" int __stdcall WinMain(HINSTANCE__* instance, HINSTANCE__*, char*, int
     WriteReady("ended");
     ShutdownPlatform();
     return failures ? 1 : 0;
+}
+
+} // namespace
+
+extern "C" int __stdcall WinMain(HINSTANCE__* instance, HINSTANCE__*, char*, int showCommand)
+{
+    return ReturnWithExitLine("window_test", Run(instance, showCommand));
 }

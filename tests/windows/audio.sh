@@ -15,9 +15,11 @@ run_audio_check()
     wine_require_build "$build" audio_check.exe || return
     local work=$WINE_WORK/$label
     mkdir -p "$work"
+    report_log "$label audio_check output" "$work/log"
     (cd "$work" && WINEDLLOVERRIDES="$WINEDLLOVERRIDES${overrides:+;$overrides}" \
         timeout 120 wine "$build/audio_check.exe" out.txt) >"$work/log" 2>&1
     local code=$?
+    code=$(wine_exit_code "$code" "$work/log" audio_check)
     wine_check "[[ $code == 0 ]]" "$label: audio_check ended by itself with code 0 (got $code)"
     [[ -f $work/out.txt ]] || touch "$work/out.txt"
     sed 's/^/    /' "$work/out.txt"
@@ -34,7 +36,6 @@ run_audio_check()
         wine_check "[[ \$(grep -c '^box ' '$work/out.txt') == 1 ]] && grep -qx 'box DirectSound Error|DirectSoundCreate Error' '$work/out.txt'" \
             "$label: one box, \"DirectSoundCreate Error\" with the caption \"DirectSound Error\""
     fi
-    [[ $wine_status == 0 ]] || cat "$work/log"
 }
 
 wine_start_x || wine_finish

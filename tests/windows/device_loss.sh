@@ -8,7 +8,7 @@ for build in "$WIN64_DIR" "$WIN32_DIR"; do
     wine_require_build "$build" device_loss_test.exe || continue
     output=$WINE_WORK/device_loss.log
     timeout 120 wine "$build/device_loss_test.exe" >"$output" 2>&1
-    code=$?
+    code=$(wine_exit_code $? "$output" device_loss_test)
     tr -d '\r' <"$output"
     wine_check "[[ $code == 0 ]] && grep -q '^PASS: 0 failures' '$output'" \
         "device_loss_test in $(basename "$build") passes every case (exit code $code)"

@@ -34,21 +34,6 @@ done
 wait $title_runner || wine_fail "the runner failed on the title"
 ((wine_status)) && wine_finish
 
-# client_area: prints "X Y WIDTH HEIGHT" of the game's window
-client_area()
-{
-    xwininfo -name Brakkenfell 2>/dev/null | awk '/Absolute upper-left X/ {x=$NF} /Absolute upper-left Y/ {y=$NF}
-        /^  Width:/ {w=$NF} /^  Height:/ {h=$NF} END {print x, y, w, h}'
-}
-
-# shot FILE: the client area as a PNG
-shot()
-{
-    local x y w h
-    read -r x y w h < <(client_area)
-    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$1"
-}
-
 wine_start_x || wine_finish
 for build in "$WIN64_DIR" "$WIN32_DIR"; do
     label=$(basename "$build")
@@ -56,32 +41,28 @@ for build in "$WIN64_DIR" "$WIN32_DIR"; do
     wine_require_build "$build" Brakkenfell.exe || continue
     wine_start_game "$build" "$data"
 
-    for ((i = 0; i < 300; ++i)); do
-        xwininfo -name Brakkenfell 2>/dev/null | grep -q IsViewable && break
-        sleep 0.1
-    done
+    wait_for_window Brakkenfell 30 "$pid"
     # The title menu is up at about 18 s; wait for it, 45 s at most.
     title=
     for ((i = 0; i < 90; ++i)); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.5
-        shot "$run_dir/title.png" 2>/dev/null || continue
+        window_shot Brakkenfell "$run_dir/title.png" 2>/dev/null || continue
         title=$(python3 "$SOURCE_DIR/tests/e2e/frame_match.py" --exact "$run_dir/title.png" "$WINE_WORK"/title/*.png 2>/dev/null) &&
             break
         title=
     done
     if [[ -z $title ]]; then
         wine_fail "$label: the window never showed one of the runner's title menu frames"
-        cat "$run_dir/log"
-        wine_stop "$pid"
+        stop_pid "$pid"
         continue
     fi
     echo "ok - $label: the window showed the title menu of tick $(basename "$title" .png)"
     python3 "$SOURCE_DIR/tests/e2e/x11_check.py" key "$(xwininfo -name Brakkenfell | awk '/Window id:/ {print $4}')" Return
     sleep 4
-    read -r _ _ width height < <(client_area)
+    read -r _ _ width height < <(window_geometry Brakkenfell)
     wine_check "[[ '$width $height' == '424 240' ]]" "$label: the client area is ${width}x${height} (expected 424x240)"
-    shot "$run_dir/stage.png"
+    window_shot Brakkenfell "$run_dir/stage.png"
     evidence=$BUILD_DIR/e2e-evidence/game_stage_picture
     mkdir -p "$evidence"
     cp "$run_dir/stage.png" "$evidence/$label.png"
@@ -91,6 +72,6 @@ for build in "$WIN64_DIR" "$WIN32_DIR"; do
         wine_fail "$label: the window's picture is none of the runner's frames: $match"
     fi
     wine_check "kill -0 $pid 2>/dev/null" "$label: the game is still running"
-    wine_stop "$pid"
+    stop_pid "$pid"
 done
 wine_finish

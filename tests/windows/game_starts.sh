@@ -37,8 +37,7 @@ for build in "$WIN64_DIR" "$WIN32_DIR"; do
     if [[ -z $window ]]; then
         wine_fail "$label: no window titled Brakkenfell appeared"
         program_windows
-        cat "$run_dir/log"
-        wine_stop "$pid"
+        stop_pid "$pid"
         continue
     fi
     # The window is made at 424x240 outer size and then given its client size by the first video
@@ -63,6 +62,6 @@ for build in "$WIN64_DIR" "$WIN32_DIR"; do
         xwininfo -id "$id" 2>/dev/null | grep -q IsViewable && mapped_others+="$id ${rest}; "
     done <<<"$others"
     wine_check "[[ -z '$mapped_others' ]]" "$label: no other window (no message box) is shown ${mapped_others:+: $mapped_others}"
-    wine_stop "$pid"
+    stop_pid "$pid"
 done
 wine_finish

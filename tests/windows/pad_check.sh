@@ -6,9 +6,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
 for dir in "$WIN64_DIR" "$WIN32_DIR"; do
     wine_require_build "$dir" pad_check.exe || continue
-    output=$(timeout 120 wine "$dir/pad_check.exe" 2>&1)
-    status=$?
-    output=$(tr -d '\r' <<<"$output")
+    log=$WINE_WORK/pad_check-$(basename "$dir").log
+    timeout 120 wine "$dir/pad_check.exe" >"$log" 2>&1
+    status=$(wine_exit_code $? "$log" pad_check)
+    output=$(tr -d '\r' <"$log")
     echo "$output" | sed 's/^/    /'
     wine_check '[[ $status -eq 0 ]] && grep -Eq "^[0-9]+ passed, 0 failed$" <<<"$output"' \
         "pad_check in $(basename "$dir")"

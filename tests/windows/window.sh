@@ -17,10 +17,11 @@ run_window_test()
     wine_require_build "$build" window_test.exe || return
     local work=$WINE_WORK/$label
     mkdir -p "$work"
+    report_log "$label window_test output" "$work/log"
     WINEDLLOVERRIDES="$WINEDLLOVERRIDES${overrides:+;$overrides}" \
         wine "$build/window_test.exe" "$(wine_path "$work")" >"$work/log" 2>&1 &
     local pid=$!
-    wine_pids+=("$pid")
+    test_pids+=("$pid")
 
     local step scale width height
     for step in 1 2 3; do
@@ -28,9 +29,8 @@ run_window_test()
         scale=${scale[step]}
         local shown=(- 1x 2x "full screen")
         shown=${shown[step]}
-        if ! wine_wait_file "$work/ready$step" 60; then
+        if ! wait_for_file "$work/ready$step" 60 "$pid"; then
             wine_fail "$label: the picture at $shown never came up"
-            cat "$work/log"
             return
         fi
         local left top client_w client_h texture
@@ -47,7 +47,7 @@ run_window_test()
                 "$label: the client area at ${scale}x is ${client_w}x${client_h} (expected ${width}x${height})"
         fi
         wine_check "[[ $texture == $maker ]]" "$label: the texture was made by $texture (expected $maker)"
-        import -window root "$work/shot$step.png"
+        screen_shot "$work/shot$step.png"
         touch "$work/shot$step"
         wine_check "python3 '$SOURCE_DIR/tests/windows/check_picture.py' '$work/shot$step.png' $scale $left $top $client_w $client_h" \
             "$label: the picture at $shown, found by its marker colour, has the pattern's colours"
@@ -55,8 +55,8 @@ run_window_test()
 
     local code=0
     wine_wait_exit "$pid" 20 || code=$?
+    code=$(wine_exit_code "$code" "$work/log" window_test)
     wine_check "[[ $code == 0 ]]" "$label: window_test ended by itself with code 0 (got $code)"
-    [[ $code == 0 ]] || cat "$work/log"
     # The second thread's last act placed the window while the main thread waited for it.
     local ended=
     [[ -f $work/ended ]] && ended=$(cut -d' ' -f3,4 "$work/ended")

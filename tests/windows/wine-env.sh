@@ -6,9 +6,11 @@
 # Environment: BUILD_DIR (the linux build) and SOURCE_DIR are set by CTest; WIN64_DIR and WIN32_DIR
 # point at the Windows builds (default $SOURCE_DIR/build/win64 and .../win32).
 #
-# After sourcing: WINEPREFIX (one prefix under $BUILD_DIR, made by the first script that needs it
-# and reused by the others), WINEDLLOVERRIDES, WINEDEBUG, HOME with an .asoundrc whose default ALSA
-# device is the null plugin (so DirectSound starts without a sound card), and these functions:
+# After sourcing: tests/e2e/xvfb.bash's work folder ($WINE_WORK), failure report and window
+# helpers; WINEPREFIX (one prefix under $BUILD_DIR, made by the first script that needs it and
+# reused by the others, one script at a time: the script holds it until its Wine server has ended),
+# WINEDLLOVERRIDES, WINEDEBUG, HOME with an .asoundrc whose default ALSA device is the null plugin
+# (so DirectSound starts without a sound card), and these functions:
 #   wine_fail TEXT          note a failure (the script's exit status becomes 1)
 #   wine_check COND TEXT    print "ok - TEXT" or "FAIL - TEXT"
 #   wine_require_build DIR EXE...   fail when the build or one of its programs is missing; skip
@@ -16,13 +18,12 @@
 #                                   no 32-bit programs
 #   wine_start_x            start an Xvfb of its own (1280x1024) and set DISPLAY
 #   wine_path FILE          the Windows path of a Linux path
-#   wine_wait_file FILE SECONDS     wait for a file to appear
 #   wine_wait_exit PID SECONDS      wait for a program started here to end by itself; returns its
-#                                   exit code, or 124 when it still runs
+#                                   exit status, or 124 when it still runs
+#   wine_exit_code STATUS LOG PROGRAM   the code a test program returned (see below)
 #   wine_start_game BUILD DATA      start BUILD's Brakkenfell.exe in a copy of the data set DATA
 #                                   ($WINE_WORK/<build name>, its output in log there); sets
 #                                   run_dir and pid
-#   wine_stop PID           end a program started here, by its id
 #   wine_finish             print the summary and exit with the status
 
 set -u
@@ -32,11 +33,10 @@ set -u
 WIN64_DIR=${WIN64_DIR:-$SOURCE_DIR/build/win64}
 WIN32_DIR=${WIN32_DIR:-$SOURCE_DIR/build/win32}
 
+source "$SOURCE_DIR/tests/e2e/xvfb.bash"
 wine_status=0
 wine_skipped=
-wine_pids=()
-wine_xvfb_pid=
-WINE_WORK=$(mktemp -d "${TMPDIR:-/tmp}/palvic-wine.XXXXXX")
+WINE_WORK=$work_dir
 
 wine_fail()
 {
@@ -57,9 +57,10 @@ wine_start_game()
 {
     run_dir=$WINE_WORK/$(basename "$1")
     cp -r "$2" "$run_dir"
+    report_log "$(basename "$1") game output" "$run_dir/log"
     (cd "$run_dir" && exec wine "$1/Brakkenfell.exe") >"$run_dir/log" 2>&1 &
     pid=$!
-    wine_pids+=("$pid")
+    test_pids+=("$pid")
 }
 
 wine_require_build()
@@ -92,16 +93,6 @@ wine_path()
     echo "Z:${path//\//\\}"
 }
 
-wine_wait_file()
-{
-    local file=$1 seconds=$2 i
-    for ((i = 0; i < seconds * 10; ++i)); do
-        [[ -e $file ]] && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
 wine_wait_exit()
 {
     local pid=$1 seconds=$2 i
@@ -115,33 +106,39 @@ wine_wait_exit()
     return 124
 }
 
-wine_stop()
+# Run by xvfb.bash's clean-up once the test's programs are stopped: the rest of this prefix's
+# Wine processes (the desktop, the services) and its server are ended, not left to outlive the test
+# and its X server (a server that lingers would take the next test's programs in), and the prefix
+# is free for the next script.
+stop_before_xvfb()
 {
-    local pid=$1 i
-    kill "$pid" 2>/dev/null
-    for ((i = 0; i < 50; ++i)); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -9 "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    return 0
+    if [[ -n ${wine_prefix_held:-} ]]; then
+        wineserver -k 2>/dev/null
+        if ! timeout 20 wineserver -w 2>/dev/null; then
+            echo "the Wine server of $WINEPREFIX was still running 20 s after it was told to end"
+        fi
+    fi
 }
 
-wine_cleanup()
+# wine_exit_code STATUS LOG PROGRAM: prints the code PROGRAM returned, from its process's exit
+# STATUS and the line "PROGRAM: exit code N" it writes last (tests/programs/ExitLine.h) into LOG.
+# A status of 128 and up is a signal. One that comes after that line came in Wine's teardown of the
+# process, after the program's own code was done: the Wine server kills a process still exiting
+# half a second after its last thread ended, as a loaded machine makes happen now and then. That
+# is told apart, and the program is judged by what it returned.
+wine_exit_code()
 {
-    local pid
-    for pid in "${wine_pids[@]}"; do
-        wine_stop "$pid"
-    done
-    # Let this prefix's server end before the X server it talks to goes away.
-    timeout 20 wineserver -w 2>/dev/null
-    if [[ -n $wine_xvfb_pid ]]; then
-        wine_stop "$wine_xvfb_pid"
+    local status=$1 log=$2 program=$3 line
+    if ((status >= 128)); then
+        line=$(tr -d '\r' 2>/dev/null <"$log" | grep -E "^$program: exit code -?[0-9]+$" | tail -n 1)
+        if [[ -n $line ]]; then
+            echo "note - $program returned ${line##* }, then Wine's teardown of its process ended it by signal $((status - 128))" >&2
+            echo "${line##* }"
+            return
+        fi
     fi
-    rm -rf "$WINE_WORK"
+    echo "$status"
 }
-trap wine_cleanup EXIT
 
 wine_finish()
 {
@@ -155,21 +152,7 @@ wine_finish()
 
 wine_start_x()
 {
-    # Xvfb picks a free display number itself and writes it to the descriptor given.
-    local display_file=$WINE_WORK/display
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >"$WINE_WORK/xvfb.log" 2>&1 &
-    wine_xvfb_pid=$!
-    local i
-    for ((i = 0; i < 100; ++i)); do
-        [[ -s $display_file ]] && break
-        sleep 0.1
-    done
-    if [[ ! -s $display_file ]]; then
-        wine_fail "Xvfb did not start"
-        cat "$WINE_WORK/xvfb.log"
-        return 1
-    fi
-    export DISPLAY=":$(head -n1 "$display_file")"
+    start_xvfb 1280x1024
     echo "Xvfb on $DISPLAY"
 }
 
@@ -199,26 +182,25 @@ export HOME=$WINE_ROOT/home
 printf 'pcm.!default { type null }\n' >"$HOME/.asoundrc"
 
 # The prefix takes half a minute to make, so the first script makes it and the others reuse it. A
-# prefix whose making was cut short is made again.
-wine_make_prefix()
-{
-    (
-        flock 9
-        if [[ ! -e $WINEPREFIX/.complete ]]; then
-            rm -rf "$WINEPREFIX"
-            echo "making the Wine prefix $WINEPREFIX"
-            if DISPLAY= wineboot -i >"$WINE_ROOT/wineboot.log" 2>&1 && timeout 60 wineserver -w; then
-                touch "$WINEPREFIX/.complete"
-            else
-                cat "$WINE_ROOT/wineboot.log"
-                exit 1
-            fi
-        fi
-    ) 9>"$WINE_ROOT/prefix.lock"
-}
-if ! wine_make_prefix; then
-    wine_fail "the Wine prefix could not be made"
-    wine_finish
+# prefix whose making was cut short is made again. One script at a time uses it: two at once would
+# share one Wine server (and its desktop, its foreground window) across two X servers. The lock is
+# held until the script ends, and by whatever it started that is still running then.
+exec {wine_lock}>"$WINE_ROOT/prefix.lock"
+if ! flock -n "$wine_lock"; then
+    echo "waiting for the Wine prefix $WINEPREFIX: another test uses it"
+    flock "$wine_lock"
+fi
+wine_prefix_held=1
+if [[ ! -e $WINEPREFIX/.complete ]]; then
+    rm -rf "$WINEPREFIX"
+    echo "making the Wine prefix $WINEPREFIX"
+    report_log "wineboot output" "$WINE_ROOT/wineboot.log"
+    if DISPLAY= wineboot -i >"$WINE_ROOT/wineboot.log" 2>&1 && timeout 60 wineserver -w; then
+        touch "$WINEPREFIX/.complete"
+    else
+        wine_fail "the Wine prefix could not be made"
+        wine_finish
+    fi
 fi
 
 # Run on its own: check the set-up.
@@ -227,5 +209,13 @@ if [[ ${BASH_SOURCE[0]} == "$0" ]]; then
     wine_check '[[ $(wine cmd /c echo wine-runs 2>/dev/null | tr -d "\r") == wine-runs ]]' \
         "Wine runs a Windows program in $WINEPREFIX"
     wine_check 'xwininfo -root >/dev/null 2>&1' "the X server $DISPLAY answers"
+    # A program's end as the scripts judge it: a signal after its exit line leaves the code it
+    # returned; a signal with no exit line before it stays the failure it is.
+    printf 'probe: exit code 3\r\n' >"$WINE_WORK/ended.log"
+    printf 'probe: ok\n' >"$WINE_WORK/cut.log"
+    wine_check '[[ $(wine_exit_code 137 "$WINE_WORK/ended.log" probe 2>/dev/null) == 3 ]]' \
+        "a signal after the exit line: the program is judged by the code it returned"
+    wine_check '[[ $(wine_exit_code 139 "$WINE_WORK/cut.log" probe 2>/dev/null) == 139 ]]' \
+        "a signal before any exit line: the status stays"
     wine_finish
 fi
