@@ -17,9 +17,10 @@
 // Ticks that play may run under a dim left above level 0 (a closing menu's dim falls 16 a tick,
 // from 200 in 13 ticks; a restart fade that clears the pause runs a tick or two more).
 constexpr u32 dimmedPlayLimit = 32;
-// Ticks from the defeat to the restart or the title: the hit-stop, the fall with its 240-tick
-// timer and the fade, with room to spare, and far below a soak's visit.
-constexpr u32 defeatLimit = 600;
+// Ticks from the defeat to the restart or the title: the hit-stop, the fall until the body rests,
+// the 240-tick count-down and the fade. Hours of soak saw at most about 530; this leaves room and
+// stays far below a soak's visit and the minutes a juggled body used to lie there.
+constexpr u32 defeatLimit = 900;
 
 inline bool IsGameplayStage(const Stage* stage)
 {

@@ -18,7 +18,9 @@
 // controls, restarts and leaves for the title at odd moments. The title screen gets no Return and
 // no key has Escape: the menus there can end the game, which would end the soak. At every tick of
 // play the soak checks what must always hold (tools/soak/PlayChecks.h): at most one pause menu,
-// no play under a closed menu's dim, and a defeat that ends in the restart or the title.
+// no play under a closed menu's dim, and a defeat that ends in the restart or the title. The
+// controls menu saves "config.bfc" into DATA_DIR, which the next run reads at its start: the same
+// seed gives the same run again on a fresh copy of the data.
 //
 // Exit status: 0 when every visit gave back what it took, showed no box and broke no rule of play;
 // 1 otherwise; 2 on bad arguments.
