@@ -1,6 +1,8 @@
 #include "Game/Stages/GameplayStages.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <span>
 
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Debug.h"
@@ -56,41 +58,210 @@ u8 graveyardExitTaken;
 
 namespace {
 
-u32 graveyardMusic, village1Music, bossRushMusic, boneZoneMusic, testMusic;
+// ---- the tables ------------------------------------------------------------------------------------
 
-// What the load handlers tell the objects about the layout's layers.
+// An object type's Load and Unload.
+struct TypeCalls {
+    void (*load)(const char* placementPath);
+    void (*unload)();
+};
+
+// One row of a load table: a type, and what its Load is given: the name of its placement file in
+// the stage's Objects folder, null for none, or wholeFolder.
+struct TypeRow {
+    TypeCalls type;
+    const char* file = nullptr;
+};
+
+// The file of the shared set's row: the set is given the Objects folder and names its own files.
+constexpr char wholeFolder[] = "(the Objects folder)";
+
+// The load tables, and the types they name (by room: Display, World, Enemies, then Whip, Player
+// and Actors).
+namespace types {
+
+constexpr TypeCalls hud{HUDLoad, HUDUnload};
+constexpr TypeCalls pauseMenu{PauseMenuLoad, PauseMenuUnload};
+constexpr TypeCalls inputConfigMenu{InputConfigMenuLoad, InputConfigMenuUnload};
+constexpr TypeCalls resultsScreen{ResultsScreenLoad, ResultsScreenUnload};
+constexpr TypeCalls card{CardLoad, CardUnload};
+constexpr TypeCalls titleMenu{TitleMenuLoad, TitleMenuUnload};
+constexpr TypeCalls fade{FadeLoad, FadeUnload};
+
+constexpr TypeCalls collect{CollectLoad, CollectUnload};
+constexpr TypeCalls checkpoint{CheckpointLoad, CheckpointUnload};
+constexpr TypeCalls breakWall{BreakWallLoad, BreakWallUnload};
+constexpr TypeCalls platform{PlatformLoad, PlatformUnload};
+constexpr TypeCalls bonus{BonusLoad, BonusUnload};
+constexpr TypeCalls paraSprite{ParaSpriteLoad, ParaSpriteUnload};
+constexpr TypeCalls tutTxt{TutTxtLoad, TutTxtUnload};
+constexpr TypeCalls testText{TestTextLoad, TestTextUnload};
+constexpr TypeCalls corn{CornLoad, CornUnload};
+constexpr TypeCalls wagon{WagonLoad, WagonUnload};
+
+constexpr TypeCalls haystackKing{HaystackKingLoad, HaystackKingUnload};
+constexpr TypeCalls projectile{ProjectileLoad, ProjectileUnload};
+constexpr TypeCalls audrey{AudreyLoad, AudreyUnload};
+constexpr TypeCalls froacker{FroackerLoad, FroackerUnload};
+constexpr TypeCalls draven{DravenLoad, DravenUnload};
+constexpr TypeCalls yardSlayer{YardSlayerLoad, YardSlayerUnload};
+constexpr TypeCalls candleHead{CandleHeadLoad, CandleHeadUnload};
+constexpr TypeCalls basicEnemy{BasicEnemyLoad, BasicEnemyUnload};
+constexpr TypeCalls orb{OrbLoad, OrbUnload};
+constexpr TypeCalls byu{ByuLoad, ByuUnload};
+
+constexpr TypeCalls whip{WhipLoad, WhipUnload};
+constexpr TypeCalls player{PlayerLoad, PlayerUnload};
+constexpr TypeCalls explosion{ExplosionLoad, ExplosionUnload};
+constexpr TypeCalls fx{FXLoad, FXUnload};
+constexpr TypeCalls giblets{GibletsLoad, GibletsUnload};
+constexpr TypeCalls hazard{HazardLoad, HazardUnload};
+
+// The types every gameplay stage has, in load order (also their unload order).
+constexpr TypeRow sharedSet[] = {
+    {fade}, {collect, "Collect.bin"}, {checkpoint, "Checkpoint.bin"}, {explosion}, {fx}, {giblets},
+    {breakWall, "BreakWall.bin"}, {platform, "Platform.bin"}, {whip}, {bonus},
+};
+
+constexpr TypeRow shared{{LoadSharedObjectTypes, UnloadSharedObjectTypes}, wholeFolder};
+
+// Each stage's types in load order: the order in which they take registry slots, and so their
+// order within an update pass and a draw layer.
+constexpr TypeRow graveyard[] = {
+    {hud}, {pauseMenu}, {inputConfigMenu}, {resultsScreen}, {card}, {haystackKing}, shared, {paraSprite},
+    {tutTxt, "Info.bin"}, {audrey, "Audrey.bin"}, {froacker, "Froacker.bin"}, {projectile},
+    {draven, "Draven.bin"}, {yardSlayer, "YardSlayer.bin"}, {player}, {hazard},
+};
+
+constexpr TypeRow village1[] = {
+    {hud}, {pauseMenu}, {inputConfigMenu}, {card}, {testText}, shared, {corn, "Corn.bin"}, {wagon, "Wagon.bin"},
+    {haystackKing, "HaystackKing.bin"}, {projectile}, {audrey, "Audrey.bin"}, {froacker, "Froacker.bin"},
+    {draven, "Draven.bin"}, {yardSlayer, "YardSlayer.bin"}, {candleHead, "CandleHead.bin"}, {player}, {hazard},
+};
+
+constexpr TypeRow bossRush[] = {
+    {hud}, {pauseMenu}, {inputConfigMenu}, shared, {haystackKing}, {player}, {hazard},
+};
+
+constexpr TypeRow boneZone[] = {
+    {titleMenu}, {hud}, {pauseMenu}, {inputConfigMenu}, {resultsScreen}, {card}, shared, {paraSprite},
+    {audrey, "Audrey.bin"}, {froacker, "Froacker.bin"}, {projectile}, {draven, "Draven.bin"},
+    {yardSlayer, "YardSlayer.bin"}, {player}, {hazard},
+};
+
+constexpr TypeRow test[] = {
+    {hud}, {pauseMenu}, {inputConfigMenu}, shared, {projectile}, {audrey, "Audrey.bin"}, {froacker, "Froacker.bin"},
+    {draven, "Draven.bin"}, {yardSlayer, "YardSlayer.bin"}, {candleHead, "CandleHead.bin"}, {basicEnemy}, {orb},
+    {byu}, {player}, {hazard},
+};
+
+} // namespace types
+
+// Layers first..last get the visible flag visible.
+struct VisibleRun {
+    u8 first, last, visible;
+};
+
+// What the load tells the objects about the layout's layers, and which layers it shows.
 struct StageLayers {
     u32 collisionLayer;
     u8 collisionLayerTable[4];
     u8 playerStageSetting;
     u8 breakWallLayers[4];
     bool writesBreakWallLayers;
+    std::span<const VisibleRun> visible;
 };
 
-constexpr StageLayers graveyardLayers{11, {11, 12, 11, 12}, 10, {10, 10, 11, 12}, true};
-constexpr StageLayers villageLayers{8, {8, 9, 8, 9}, 7, {7, 7, 8, 9}, true};
-constexpr StageLayers bossRushLayers{4, {4, 5, 4, 5}, 3, {}, false};
-constexpr StageLayers testLayers{4, {4, 5, 4, 5}, 3, {3, 3, 4, 5}, true};
+constexpr VisibleRun graveyardVisible[] = {{0, 10, 1}, {6, 6, 0}, {8, 8, 0}};
+constexpr VisibleRun villageVisible[] = {{0, 7, 1}};
+constexpr VisibleRun arenaVisible[] = {{0, 0, 1}, {2, 3, 1}};
+
+constexpr StageLayers graveyardLayers{11, {11, 12, 11, 12}, 10, {10, 10, 11, 12}, true, graveyardVisible};
+constexpr StageLayers villageLayers{8, {8, 9, 8, 9}, 7, {7, 7, 8, 9}, true, villageVisible};
+constexpr StageLayers bossRushLayers{4, {4, 5, 4, 5}, 3, {}, false, arenaVisible};
+constexpr StageLayers testLayers{4, {4, 5, 4, 5}, 3, {3, 3, 4, 5}, true, arenaVisible};
 
 // The Bone Zone is laid out like the Graveyard.
 constexpr const StageLayers& boneZoneLayers = graveyardLayers;
 
-// A placement file in a stage's Objects folder ("%s/%s"), or null without a folder.
-[[maybe_unused]] const char* ObjectsFile(const char* folder, const char* name)
+// When the load empties the actor type list: before its types, after them, or not at all (the
+// start handler does it).
+enum class ActorListEmptied : u8 { BeforeTypes, AfterTypes, ByStart };
+
+u32 graveyardMusic, village1Music, bossRushMusic, boneZoneMusic, testMusic;
+
+// Everything a gameplay stage's load takes, and its unload gives back.
+struct GameplayStageRow {
+    Stage* stage;
+    const char* layout;
+    const char* objects; // the stage's Objects folder
+    const StageLayers& layers;
+    ActorListEmptied actorList;
+    std::span<const TypeRow> types;
+    u32* music; // the slot LoadMusic handed back
+    const char* musicFile;
+    u32 loopSample;
+};
+
+constexpr GameplayStageRow graveyard{&graveyardStage, "Data/Stages/Graveyard/layout1.bin",
+                                     "Data/Stages/Graveyard/Objects", graveyardLayers,
+                                     ActorListEmptied::BeforeTypes, types::graveyard,
+                                     &graveyardMusic, "Data/Music/Graveyard.ogg", 769565};
+constexpr GameplayStageRow village1{&village1Stage, "Data/Stages/Village/layout1.bin",
+                                    "Data/Stages/Village/Objects", villageLayers,
+                                    ActorListEmptied::BeforeTypes, types::village1,
+                                    &village1Music, "Data/Music/Village1.ogg", 183397};
+constexpr GameplayStageRow bossRush{&bossRushStage, "Data/Stages/BossRush/layout1.bin",
+                                    "Data/Stages/BossRush/Objects", bossRushLayers,
+                                    ActorListEmptied::BeforeTypes, types::bossRush,
+                                    &bossRushMusic, "Data/Music/Blank.ogg", 0};
+constexpr GameplayStageRow boneZone{&boneZoneStage, "Data/Stages/BoneZone/layout1.bin",
+                                    "Data/Stages/BoneZone/Objects", boneZoneLayers,
+                                    ActorListEmptied::ByStart, types::boneZone,
+                                    &boneZoneMusic, "Data/Music/BoneZone.ogg", 769565};
+constexpr GameplayStageRow test{&testStage, "Data/Stages/Test/layout1.bin",
+                                "Data/Stages/Test/Objects", testLayers,
+                                ActorListEmptied::AfterTypes, types::test,
+                                &testMusic, "Data/Music/Test.ogg", 0};
+
+// ---- loading and unloading by the tables -----------------------------------------------------------
+
+// What a row's Load is given: "%s/%s" of the folder and the row's file, the folder itself for the
+// shared set, or null for a row without a file or a stage without a folder.
+const char* PlacementPath(const char* folder, const char* file)
 {
     static char path[512];
-    if (!folder)
+    if (!folder || !file)
         return nullptr;
-    snprintf(path, sizeof(path), "%s/%s", folder, name);
+    if (file == wholeFolder)
+        return folder;
+    snprintf(path, sizeof(path), "%s/%s", folder, file);
     return path;
 }
 
-// Takes the stage's layout and makes it the current one.
-void LoadStageLayout(Stage* stage, const char* path)
+void LoadTypes(std::span<const TypeRow> rows, const char* folder)
 {
-    stage->layoutSlot = LoadLayout(path);
-    currentLayoutSlot = stage->layoutSlot;
-    currentLayout = LayoutInSlot(stage->layoutSlot);
+    for (const TypeRow& row : rows)
+        row.type.load(PlacementPath(folder, row.file));
+}
+
+// The unload keeps the load order, except that Projectile goes back just before Audrey wherever
+// the table loads it after her.
+void UnloadTypes(std::span<const TypeRow> rows)
+{
+    auto rowOf = [rows](const TypeCalls& type) {
+        return std::ranges::find_if(rows, [&type](const TypeRow& row) { return row.type.unload == type.unload; });
+    };
+    const auto audreyRow = rowOf(types::audrey);
+    const auto projectileRow = rowOf(types::projectile);
+    const bool projectileFirst = projectileRow != rows.end() && audreyRow < projectileRow;
+    for (auto row = rows.begin(); row != rows.end(); ++row) {
+        if (projectileFirst && row == projectileRow)
+            continue;
+        if (projectileFirst && row == audreyRow)
+            types::projectile.unload();
+        row->type.unload();
+    }
 }
 
 void WriteStageLayers(const StageLayers& layers)
@@ -102,16 +273,39 @@ void WriteStageLayers(const StageLayers& layers)
     // A stage that names no break layers must not shatter in the last stage's layer numbers.
     for (int i = 0; i < 4; ++i)
         breakWallLayers[i] = layers.writesBreakWallLayers ? layers.breakWallLayers[i] : 255;
-}
-
-// Visible flags of layers first..last; a layout with fewer layers keeps what it has.
-void SetLayersVisible(u32 first, u32 last, u8 visible)
-{
+    // A layout with fewer layers keeps what it has.
     if (!currentLayout)
         return;
-    for (u32 i = first; i <= last && i < currentLayout->layerCount; ++i)
-        currentLayout->layers[i].visible = visible;
+    for (const VisibleRun& run : layers.visible)
+        for (u32 i = run.first; i <= run.last && i < currentLayout->layerCount; ++i)
+            currentLayout->layers[i].visible = run.visible;
 }
+
+void LoadGameplayStage(const GameplayStageRow& row)
+{
+    row.stage->layoutSlot = LoadLayout(row.layout);
+    currentLayoutSlot = row.stage->layoutSlot;
+    currentLayout = LayoutInSlot(row.stage->layoutSlot);
+    WriteStageLayers(row.layers);
+    if (row.actorList == ActorListEmptied::BeforeTypes)
+        ClearActorTypeList();
+    LoadTypes(row.types, row.objects);
+    if (row.actorList == ActorListEmptied::AfterTypes)
+        ClearActorTypeList();
+    *row.music = LoadMusic(row.musicFile, 0, row.loopSample);
+    row.stage->loaded = 1;
+}
+
+void UnloadGameplayStage(const GameplayStageRow& row)
+{
+    FreeLayout(row.stage->layoutSlot);
+    UnloadTypes(row.types);
+    FreeMusic(*row.music);
+    row.stage->started = 0;
+    row.stage->loaded = 0;
+}
+
+// ---- what the start handlers share -----------------------------------------------------------------
 
 // Spawns and hands back the new instance, or null when the spawn was refused.
 void* Spawn(ObjectType* type, f32 x, f32 y, u8 spawnA, u8 spawnB)
@@ -147,42 +341,18 @@ void ResetScroll()
     scrollX = scrollY = 0;
 }
 
-void FinishUnload(Stage* stage)
-{
-    stage->started = 0;
-    stage->loaded = 0;
-}
-
 } // namespace
 
 // ---- shared by every gameplay stage ----------------------------------------------------------------
 
 void LoadSharedObjectTypes(const char* folder)
 {
-    FadeLoad(nullptr);
-    CollectLoad(ObjectsFile(folder, "Collect.bin"));
-    CheckpointLoad(ObjectsFile(folder, "Checkpoint.bin"));
-    ExplosionLoad(nullptr);
-    FXLoad(nullptr);
-    GibletsLoad(nullptr);
-    BreakWallLoad(ObjectsFile(folder, "BreakWall.bin"));
-    PlatformLoad(ObjectsFile(folder, "Platform.bin"));
-    WhipLoad(nullptr);
-    BonusLoad(nullptr);
+    LoadTypes(types::sharedSet, folder);
 }
 
 void UnloadSharedObjectTypes()
 {
-    FadeUnload();
-    CollectUnload();
-    CheckpointUnload();
-    ExplosionUnload();
-    FXUnload();
-    GibletsUnload();
-    BreakWallUnload();
-    PlatformUnload();
-    WhipUnload();
-    BonusUnload();
+    UnloadTypes(types::sharedSet);
 }
 
 void GameplayStageFrame()
@@ -195,33 +365,7 @@ void GameplayStageFrame()
 
 void GraveyardStageLoad()
 {
-    const char* objects = "Data/Stages/Graveyard/Objects";
-    LoadStageLayout(&graveyardStage, "Data/Stages/Graveyard/layout1.bin");
-    WriteStageLayers(graveyardLayers);
-    SetLayersVisible(0, 10, 1);
-    SetLayersVisible(6, 6, 0);
-    SetLayersVisible(8, 8, 0);
-    ClearActorTypeList();
-
-    HUDLoad(nullptr);
-    PauseMenuLoad(nullptr);
-    InputConfigMenuLoad(nullptr);
-    ResultsScreenLoad(nullptr);
-    CardLoad(nullptr);
-    HaystackKingLoad(nullptr);
-    LoadSharedObjectTypes(objects);
-    ParaSpriteLoad(nullptr);
-    TutTxtLoad(ObjectsFile(objects, "Info.bin"));
-    AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
-    FroackerLoad(ObjectsFile(objects, "Froacker.bin"));
-    ProjectileLoad(nullptr);
-    DravenLoad(ObjectsFile(objects, "Draven.bin"));
-    YardSlayerLoad(ObjectsFile(objects, "YardSlayer.bin"));
-    PlayerLoad(nullptr);
-    HazardLoad(nullptr);
-
-    graveyardMusic = LoadMusic("Data/Music/Graveyard.ogg", 0, 769565);
-    graveyardStage.loaded = 1;
+    LoadGameplayStage(graveyard);
 }
 
 void GraveyardStageStart()
@@ -273,58 +417,15 @@ void GraveyardStageFrame()
 
 void GraveyardStageUnload()
 {
-    FreeLayout(graveyardStage.layoutSlot);
-    HUDUnload();
-    PauseMenuUnload();
-    InputConfigMenuUnload();
-    ResultsScreenUnload();
-    CardUnload();
-    HaystackKingUnload();
-    UnloadSharedObjectTypes();
-    ParaSpriteUnload();
-    TutTxtUnload();
-    ProjectileUnload();
-    AudreyUnload();
-    FroackerUnload();
-    DravenUnload();
-    YardSlayerUnload();
-    PlayerUnload();
-    HazardUnload();
-    FreeMusic(graveyardMusic);
+    UnloadGameplayStage(graveyard);
     tileStrikeHandler = nullptr;
-    FinishUnload(&graveyardStage);
 }
 
 // ---- Village 1 --------------------------------------------------------------------------------------
 
 void Village1StageLoad()
 {
-    const char* objects = "Data/Stages/Village/Objects";
-    LoadStageLayout(&village1Stage, "Data/Stages/Village/layout1.bin");
-    WriteStageLayers(villageLayers);
-    SetLayersVisible(0, 7, 1);
-    ClearActorTypeList();
-
-    HUDLoad(nullptr);
-    PauseMenuLoad(nullptr);
-    InputConfigMenuLoad(nullptr);
-    CardLoad(nullptr);
-    TestTextLoad(nullptr);
-    LoadSharedObjectTypes(objects);
-    CornLoad(ObjectsFile(objects, "Corn.bin"));
-    WagonLoad(ObjectsFile(objects, "Wagon.bin"));
-    HaystackKingLoad(ObjectsFile(objects, "HaystackKing.bin"));
-    ProjectileLoad(nullptr);
-    AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
-    FroackerLoad(ObjectsFile(objects, "Froacker.bin"));
-    DravenLoad(ObjectsFile(objects, "Draven.bin"));
-    YardSlayerLoad(ObjectsFile(objects, "YardSlayer.bin"));
-    CandleHeadLoad(ObjectsFile(objects, "CandleHead.bin"));
-    PlayerLoad(nullptr);
-    HazardLoad(nullptr);
-
-    village1Music = LoadMusic("Data/Music/Village1.ogg", 0, 183397);
-    village1Stage.loaded = 1;
+    LoadGameplayStage(village1);
 }
 
 void Village1StageStart()
@@ -344,51 +445,16 @@ void Village1StageStart()
 
 void Village1StageUnload()
 {
-    FreeLayout(village1Stage.layoutSlot);
-    HUDUnload();
-    PauseMenuUnload();
-    InputConfigMenuUnload();
-    CardUnload();
-    TestTextUnload();
-    UnloadSharedObjectTypes();
-    CornUnload();
-    WagonUnload();
-    HaystackKingUnload();
-    ProjectileUnload();
-    AudreyUnload();
-    FroackerUnload();
-    DravenUnload();
-    YardSlayerUnload();
-    CandleHeadUnload();
-    PlayerUnload();
-    HazardUnload();
-    FreeMusic(village1Music);
+    UnloadGameplayStage(village1);
     bossReturnMusic = noReturnMusic;
     tileStrikeHandler = nullptr;
-    FinishUnload(&village1Stage);
 }
 
 // ---- Boss Rush --------------------------------------------------------------------------------------
 
 void BossRushStageLoad()
 {
-    const char* objects = "Data/Stages/BossRush/Objects";
-    LoadStageLayout(&bossRushStage, "Data/Stages/BossRush/layout1.bin");
-    WriteStageLayers(bossRushLayers);
-    SetLayersVisible(0, 0, 1);
-    SetLayersVisible(2, 3, 1);
-    ClearActorTypeList();
-
-    HUDLoad(nullptr);
-    PauseMenuLoad(nullptr);
-    InputConfigMenuLoad(nullptr);
-    LoadSharedObjectTypes(objects);
-    HaystackKingLoad(nullptr);
-    PlayerLoad(nullptr);
-    HazardLoad(nullptr);
-
-    bossRushMusic = LoadMusic("Data/Music/Blank.ogg", 0, 0);
-    bossRushStage.loaded = 1;
+    LoadGameplayStage(bossRush);
 }
 
 void BossRushStageStart()
@@ -408,49 +474,15 @@ void BossRushStageStart()
 
 void BossRushStageUnload()
 {
-    FreeLayout(bossRushStage.layoutSlot);
-    HUDUnload();
-    PauseMenuUnload();
-    InputConfigMenuUnload();
-    UnloadSharedObjectTypes();
-    HaystackKingUnload();
-    PlayerUnload();
-    HazardUnload();
-    FreeMusic(bossRushMusic);
+    UnloadGameplayStage(bossRush);
     bossReturnMusic = noReturnMusic;
-    FinishUnload(&bossRushStage);
 }
 
 // ---- The Bone Zone ----------------------------------------------------------------------------------
 
 void BoneZoneStageLoad()
 {
-    const char* objects = "Data/Stages/BoneZone/Objects";
-    LoadStageLayout(&boneZoneStage, "Data/Stages/BoneZone/layout1.bin");
-    WriteStageLayers(boneZoneLayers);
-    SetLayersVisible(0, 10, 1);
-    SetLayersVisible(6, 6, 0);
-    SetLayersVisible(8, 8, 0);
-    // The actor type list is emptied by the start handler here, after the types are in.
-
-    TitleMenuLoad(nullptr);
-    HUDLoad(nullptr);
-    PauseMenuLoad(nullptr);
-    InputConfigMenuLoad(nullptr);
-    ResultsScreenLoad(nullptr);
-    CardLoad(nullptr);
-    LoadSharedObjectTypes(objects);
-    ParaSpriteLoad(nullptr);
-    AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
-    FroackerLoad(ObjectsFile(objects, "Froacker.bin"));
-    ProjectileLoad(nullptr);
-    DravenLoad(ObjectsFile(objects, "Draven.bin"));
-    YardSlayerLoad(ObjectsFile(objects, "YardSlayer.bin"));
-    PlayerLoad(nullptr);
-    HazardLoad(nullptr);
-
-    boneZoneMusic = LoadMusic("Data/Music/BoneZone.ogg", 0, 769565);
-    boneZoneStage.loaded = 1;
+    LoadGameplayStage(boneZone);
 }
 
 namespace {
@@ -555,56 +587,14 @@ void BoneZoneStageFrame()
 
 void BoneZoneStageUnload()
 {
-    FreeLayout(boneZoneStage.layoutSlot);
-    TitleMenuUnload();
-    HUDUnload();
-    PauseMenuUnload();
-    InputConfigMenuUnload();
-    ResultsScreenUnload();
-    CardUnload();
-    UnloadSharedObjectTypes();
-    ParaSpriteUnload();
-    ProjectileUnload();
-    AudreyUnload();
-    FroackerUnload();
-    DravenUnload();
-    YardSlayerUnload();
-    PlayerUnload();
-    HazardUnload();
-    FreeMusic(boneZoneMusic);
-    FinishUnload(&boneZoneStage);
+    UnloadGameplayStage(boneZone);
 }
 
 // ---- Test -------------------------------------------------------------------------------------------
 
 void TestStageLoad()
 {
-    const char* objects = "Data/Stages/Test/Objects";
-    LoadStageLayout(&testStage, "Data/Stages/Test/layout1.bin");
-    WriteStageLayers(testLayers);
-    SetLayersVisible(0, 0, 1);
-    SetLayersVisible(2, 3, 1);
-
-    HUDLoad(nullptr);
-    PauseMenuLoad(nullptr);
-    InputConfigMenuLoad(nullptr);
-    LoadSharedObjectTypes(objects);
-    ProjectileLoad(nullptr);
-    AudreyLoad(ObjectsFile(objects, "Audrey.bin"));
-    FroackerLoad(ObjectsFile(objects, "Froacker.bin"));
-    DravenLoad(ObjectsFile(objects, "Draven.bin"));
-    YardSlayerLoad(ObjectsFile(objects, "YardSlayer.bin"));
-    CandleHeadLoad(ObjectsFile(objects, "CandleHead.bin"));
-    BasicEnemyLoad(nullptr);
-    OrbLoad(nullptr);
-    ByuLoad(nullptr);
-    PlayerLoad(nullptr);
-    HazardLoad(nullptr);
-    // Here the list is emptied after the types are in.
-    ClearActorTypeList();
-
-    testMusic = LoadMusic("Data/Music/Test.ogg", 0, 0);
-    testStage.loaded = 1;
+    LoadGameplayStage(test);
 }
 
 void TestStageStart()
@@ -618,22 +608,5 @@ void TestStageStart()
 
 void TestStageUnload()
 {
-    FreeLayout(testStage.layoutSlot);
-    HUDUnload();
-    PauseMenuUnload();
-    InputConfigMenuUnload();
-    UnloadSharedObjectTypes();
-    ProjectileUnload();
-    AudreyUnload();
-    FroackerUnload();
-    DravenUnload();
-    YardSlayerUnload();
-    CandleHeadUnload();
-    BasicEnemyUnload();
-    OrbUnload();
-    ByuUnload();
-    PlayerUnload();
-    HazardUnload();
-    FreeMusic(testMusic);
-    FinishUnload(&testStage);
+    UnloadGameplayStage(test);
 }
