@@ -137,8 +137,12 @@ void PlayerTakeHit(PlayerRecord* player, ObjectHeader* attacker)
 
     if (player->health)
         --player->health;
-    if (player->health == 0)
+    if (player->health == 0) {
         player->state = PlayerStateDefeated;
+        // A defeated player is past being hit: no attack box meets it any more, so nothing around
+        // the body can knock it back into a fresh defeat and the count-down always runs out.
+        player->actor.defeated = 1;
+    }
 }
 
 // ---- Hurt ----
@@ -223,8 +227,9 @@ void PlayerStateDefeatedFall(PlayerRecord* player)
         header->vy += PlayerSin(t - 64) * bounce;
         player->spin = header->groundSpeed;
         if (header->vy >= -1.0f) {
-            // The slope and the brakes of running, without running: a held direction only brakes.
-            PlayerGroundRun(player, controls.heldMask, PlayerSlopeForce(player, 0.2f), 0.0f);
+            // The slope and the friction of running, whatever is held: a held direction would keep
+            // the friction off and a slow slide going for ever, and the wait only starts at rest.
+            PlayerGroundRun(player, 0, PlayerSlopeForce(player, 0.2f), 0.0f);
         } else {
             header->groundContact = 0;
             player->spin *= 4.0f;

@@ -540,6 +540,39 @@ TEST_F(PlayerHitExchangeTest, AnEnemyHitOnThePlayer)
     EXPECT_EQ(Explosion.liveCount, 1u);
 }
 
+TEST_F(PlayerHitExchangeTest, ADefeatedPlayerIsPastBeingHit)
+{
+    Place(attacker, &attackerType, 84.0f, Poke);
+    StartAnim(&player->anim, 0);
+    player->actor.anim = &player->anim;
+    player->health = 1;
+    Frame(player->actor, attacker.actor);
+    ASSERT_EQ(player->health, 0);
+    ASSERT_EQ(player->state, PlayerStateDefeated);
+    ASSERT_EQ(Explosion.liveCount, 1u);
+
+    // Falling, past the blink, in a flurry that may hit every frame: no hit, no touch, no spark,
+    // and the count-down it is in is left alone.
+    player->state = PlayerStateDefeatedFall;
+    player->deathTimer = 100;
+    Place(attacker, &attackerType, 84.0f, Flurry);
+    for (int frame = 0; frame < 3; ++frame) {
+        SCOPED_TRACE(frame);
+        player->invulnerable = 0;
+        player->actor.hitlag = 0;
+        player->actor.touched = 0;
+        attacker.actor.hitlag = 0;
+        Frame(player->actor, attacker.actor);
+        EXPECT_EQ(player->state, PlayerStateDefeatedFall);
+        EXPECT_EQ(player->deathTimer, 100);
+        EXPECT_EQ(player->damageCount, 1u);
+        EXPECT_EQ(player->actor.hitlag, 0);
+        EXPECT_EQ(player->actor.touched, 0);
+        EXPECT_EQ(attacker.actor.hitlag, 0);
+        EXPECT_EQ(Explosion.liveCount, 1u);
+    }
+}
+
 TEST_F(PlayerHitExchangeTest, AnInvulnerablePlayerTakesNothing)
 {
     Place(attacker, &attackerType, 84.0f, Poke);

@@ -311,6 +311,36 @@ TEST_F(PlayerHitTest, DefeatRestartsWithLivesLeftAndGoesToTheTitleWithoutThem)
     }
 }
 
+TEST_F(PlayerHitTest, TheFallComesToRestAndEndsWhateverIsHeld)
+{
+    // Knocked back at full speed: the slide after the landing is what the keys could keep going.
+    const u32 keys[] = {0, ButtonLeft, ButtonRight};
+    for (const u32 held : keys) {
+        SCOPED_TRACE(testing::Message() << "held " << held);
+        playerProgress[0].lives = 2;
+        pendingStage = nullptr;
+        player->invulnerable = 0;
+        ResetObjectInstances(&Fade);
+        Defeat();
+        int ticks = 0, rest = -1;
+        while (!pendingStage && ticks < 3000) {
+            PlayerWorld::Tick(held, 0);
+            ++ticks;
+            if (rest < 0 && H().vx == 0.0f && H().vy == 0.0f && H().groundContact)
+                rest = ticks;
+        }
+        ASSERT_NE(pendingStage, nullptr) << "still falling after " << ticks << " ticks, vx " << H().vx;
+        EXPECT_EQ(pendingStage, StageRestart());
+        // The wait starts when the body lies still, and lasts its 240 ticks.
+        EXPECT_EQ(ticks - rest, 239);
+        EXPECT_LE(ticks, 900);
+        player->health = 5;
+        player->state = PlayerStateNormal;
+        player->actor.defeated = 0;
+        H().x = 300.0f;
+    }
+}
+
 TEST_F(PlayerHitTest, StartSkipsTheWaitButNotTheLast120Ticks)
 {
     playerProgress[0].lives = 2;
