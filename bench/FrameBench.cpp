@@ -27,8 +27,9 @@
 #include "Engine/Render/SpriteImage.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Stages/StageRegistry.h"
-#include "bench/SlotTablesAside.h"
 #include "bench/DiscSprite.h"
+#include "bench/OnStage.h"
+#include "bench/SlotTablesAside.h"
 
 #if PALVIC_BENCH_SDL2
 #include <SDL.h>
@@ -295,10 +296,7 @@ Stage frameStage{FrameStageFrame, nullptr, FrameStageLoad, FrameStageUnload, 0, 
 // other benchmarks point the frame and the slots at buffers of their own.
 bool UseShell()
 {
-    if (!frameMutex && !InitPlatform())
-        return false;
-    SetVideoMode(25);
-    return videoMode == 25 && screenWidth == W && screenHeight == H && frameBuffer == doubleBuffer + W && presentDouble;
+    return benchplay::UseShell() && frameBuffer == doubleBuffer + W;
 }
 
 // The frame: the scene draw, then the doubled copy.
@@ -356,13 +354,7 @@ void BM_Frame_Tick(benchmark::State& state)
     }();
     benchmark::DoNotOptimize(gameSetUp);
     SlotTablesAside aside;
-    gameRunning = 1;
-    quitRequested = 0;
-    windowActive = 1;
-    devMenuOpen = 0;
-    pauseMenuOpen = 0;
-    windowScale = windowScaleRequest = windowedScale = 1;
-    ApplyVideoMode();
+    benchplay::EnterPlay();
     GoToStage(&frameStage);
 
     // The tick is measured against the frame only if it draws and presents the same picture.
@@ -384,11 +376,7 @@ void BM_Frame_Tick(benchmark::State& state)
     // Leaving the stage unloads it; then no stage is current and no switch pending, as the other
     // benchmarks expect.
     GoToStage(&wipStage);
-    currentStage = previousStage = pendingStage = nullptr;
-    stageSwitching = 0;
-    windowScale = windowScaleRequest = windowedScale = 0;
-    ApplyVideoMode();
-    gameRunning = 0;
+    benchplay::LeavePlay();
 }
 BENCHMARK(BM_Frame_Tick);
 
