@@ -514,6 +514,16 @@ void SetAnim(AnimPlayer* player, AnimSet* set, u16 animIndex, u16 frameIndex, u8
     TakeAnimation(player, animIndex, frameIndex);
 }
 
+void ContinueAnim(AnimPlayer* player, AnimSet* set, u16 animIndex, u16 frameIndex)
+{
+    SetAnim(player, set, animIndex, frameIndex, 0);
+    // Taken (or already shown): make it the active one, so that no restart is pending.
+    if (player && set && set->loaded && set->animCount && player->set == set &&
+        player->animation == &set->animations[player->animIndex] &&
+        player->animIndex == (animIndex < set->animCount ? animIndex : set->animCount - 1))
+        player->activeAnimIndex = player->animIndex;
+}
+
 void StartAnim(AnimPlayer* player, u16 animIndex)
 {
     if (player && player->set && player->set->loaded)

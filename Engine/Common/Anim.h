@@ -103,6 +103,10 @@ void FreeAnim(AnimSet* set);
 void SetAnim(AnimPlayer* player, AnimSet* set, u16 animIndex, u16 frameIndex, u8 force);
 // Restarts the player's own set at animIndex, frame 0, unconditionally.
 void StartAnim(AnimPlayer* player, u16 animIndex);
+// Requests an animation as SetAnim does without force, but a different animation is taken up at
+// once and goes on from frameIndex: the next UpdateAnimPlayer times that frame instead of
+// restarting the animation. Showing animIndex already, the player keeps its frame.
+void ContinueAnim(AnimPlayer* player, AnimSet* set, u16 animIndex, u16 frameIndex);
 // One tick of animation.
 void UpdateAnimPlayer(AnimPlayer* player);
 

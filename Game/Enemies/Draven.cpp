@@ -141,8 +141,8 @@ void Diving(DravenRecord* draven)
     header->state = DravenReturning;
     if (dravenAnimSet.loaded && dravenAnimSet.animCount) {
         const u16 last = (u16)(dravenAnimSet.animCount - 1);
-        SetAnim(&draven->anim, &dravenAnimSet, dravenReturnAnim < last ? dravenReturnAnim : last,
-                draven->anim.frameIndex, 1);
+        ContinueAnim(&draven->anim, &dravenAnimSet, dravenReturnAnim < last ? dravenReturnAnim : last,
+                     draven->anim.frameIndex);
     }
 }
 

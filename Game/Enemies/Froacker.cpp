@@ -60,9 +60,9 @@ bool Hurt(const ActorBlock& actor)
     return actor.hitlag >= 1 && actor.hurt;
 }
 
-void Show(FroackerRecord* froacker, u16 animation, u16 frame = 0)
+void Show(FroackerRecord* froacker, u16 animation)
 {
-    SetAnim(&froacker->anim, &froackerAnimSet, animation, frame, 0);
+    SetAnim(&froacker->anim, &froackerAnimSet, animation, 0, 0);
 }
 
 // Shown right away, animation lock or not: the hurt pose and a chase's first frame.
@@ -305,7 +305,7 @@ void LarryChase(FroackerRecord* froacker)
     ObjectHeader* header = froacker->header;
     ActorBlock& actor = froacker->actor;
     actor.animLock = 1;
-    Show(froacker, froackerChaseAnim, 3);
+    ContinueAnim(&froacker->anim, &froackerAnimSet, froackerChaseAnim, 3);
     actor.values[GroundFriction] = 0.1f;
     actor.values[GroundAccel] = 0.2f;
     actor.values[GroundBrake] = 0.025f;
@@ -518,7 +518,7 @@ void FroackerLarry(FroackerRecord* froacker)
         if (actor.landed || (header->groundContact && !header->lastGroundContact)) {
             header->state = 4;
             froacker->timer = 160;
-            Show(froacker, froackerChaseAnim, 3);
+            ContinueAnim(&froacker->anim, &froackerAnimSet, froackerChaseAnim, 3);
             Walk(actor, header->vx < 0.0f ? DirectionLeft : DirectionRight);
             LarryChase(froacker);
         }

@@ -328,6 +328,44 @@ TEST_F(AnimTest, SetAnimTakesEffectAtTheNextUpdate)
     EXPECT_EQ(player.set, &set);
 }
 
+TEST_F(AnimTest, ContinueAnimGoesOnFromTheFrameItGives)
+{
+    LoadAnim(path, &set);
+    AnimPlayer player = PlayerOn(0);
+    UpdateAnimPlayer(&player);
+    ASSERT_EQ(player.frameIndex, 1);
+
+    // Another animation at frame 3: the next updates time frame 3 and go on to 4, no restart.
+    ContinueAnim(&player, &set, 1, 3);
+    EXPECT_EQ(player.animation, &set.animations[1]);
+    EXPECT_EQ(player.frameIndex, 3);
+    EXPECT_EQ(player.prevFrameIndex, 1);
+    UpdateAnimPlayer(&player);
+    EXPECT_EQ(player.activeAnimIndex, 1);
+    EXPECT_EQ(player.frameIndex, 4);
+    EXPECT_EQ(player.prevFrameIndex, 3);
+
+    // The animation already shown keeps its frame, as SetAnim without force.
+    ContinueAnim(&player, &set, 1, 0);
+    EXPECT_EQ(player.frameIndex, 4);
+    // A restart requested before it in the same tick is not left pending either.
+    SetAnim(&player, &set, 2, 0, 0);
+    ContinueAnim(&player, &set, 2, 2);
+    UpdateAnimPlayer(&player);
+    EXPECT_EQ(player.activeAnimIndex, 2);
+    EXPECT_NE(player.prevFrameIndex, 0xFFFF) << "the request was taken up as a restart";
+
+    // Indices are clamped; a set that is not loaded is not taken.
+    ContinueAnim(&player, &set, 99, 99);
+    EXPECT_EQ(player.animIndex, 6);
+    EXPECT_EQ(player.activeAnimIndex, 6);
+    EXPECT_EQ(player.frameIndex, 0);
+    AnimSet unloaded{};
+    ContinueAnim(&player, &unloaded, 0, 3);
+    EXPECT_EQ(player.set, &set);
+    EXPECT_EQ(player.animIndex, 6);
+}
+
 TEST_F(AnimTest, BoxesAndPointsMirrorWithTheObject)
 {
     LoadAnim(path, &set);

@@ -379,10 +379,19 @@ TEST_F(DravenTest, ADiveAtATargetAboveEndsAtOnceInTheReturnToThePerch)
     EXPECT_NEAR(draven->header->vy, -0.225f, 1e-6f);
     draven->actor.touched = 0;
     const f32 vy = draven->header->vy;
+    // The wing beat goes on in the return animation from the frame the dive was on.
+    StartAnim(&draven->anim, dravenHoverAnim);
+    StartAnim(&draven->anim, dravenHoverAnim); // taken up at once: no restart pending
+    SetAnim(&draven->anim, &dravenAnimSet, dravenHoverAnim, 4, 1);
     Tick();
     EXPECT_EQ(draven->header->state, DravenReturning);
     EXPECT_NEAR(draven->header->vy, vy - 0.225f, 1e-6f);
     EXPECT_TRUE(ShowsAnim(&draven->anim, dravenReturnAnim));
+    const u16 frame = draven->anim.frameIndex;
+    EXPECT_GE(frame, 4);
+    Tick();
+    EXPECT_TRUE(ShowsAnim(&draven->anim, dravenReturnAnim));
+    EXPECT_GE(draven->anim.frameIndex, frame) << "the return animation started over";
 
     int ticks = 0;
     while (draven->header->state == DravenReturning && ticks < 2000) {

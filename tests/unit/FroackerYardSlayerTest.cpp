@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "Engine/Collision/AngleTables.h"
 #include "Engine/Common/Camera.h"
@@ -339,11 +340,19 @@ TEST_F(FroackerYardSlayerTest, LarryFastChaseEndsAfter161TicksFarFromItsTarget)
     ASSERT_EQ(larry->header->state, 4);
     EXPECT_FLOAT_EQ(larry->actor.values[MaxGroundSpeed], 4.0f);
     EXPECT_TRUE(larry->actor.flags[FlagFaceGroundMotion]);
+    // The chase runs from frame 3 of its animation, which then loops from there.
+    EXPECT_TRUE(ShowsAnim(&larry->anim, froackerChaseAnim));
+    EXPECT_EQ(larry->anim.frameIndex, 3);
+    std::vector<u16> frames;
     int chaseTicks = 1;
     while (larry->header->state == 4 && chaseTicks < 400) {
         Tick(larry, FroackerUpdate, FroackerLateUpdate, true);
+        if (frames.size() < 6 && ShowsAnim(&larry->anim, froackerChaseAnim) &&
+            (frames.empty() || frames.back() != larry->anim.frameIndex))
+            frames.push_back(larry->anim.frameIndex);
         ++chaseTicks;
     }
+    EXPECT_EQ(frames, (std::vector<u16>{3, 4, 5, 0, 1, 2}));
     EXPECT_EQ(chaseTicks, 161);
     ASSERT_EQ(larry->header->state, 5);
     EXPECT_GT(std::fabs(larry->header->x - target->header->x), 1000.0f) << "still far from the target";
