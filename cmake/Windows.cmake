@@ -19,6 +19,11 @@ if(BRAKKENFELL_TESTS)
     palvic_target(window_test)
     target_link_libraries(window_test PRIVATE palvic_win32 palvic_engine)
 
+    # The least a program does before it ends, step by step, to place a crash at exit.
+    add_executable(exit_probe tests/programs/ExitProbe.cpp)
+    palvic_target(exit_probe)
+    target_link_libraries(exit_probe PRIVATE d3d9 user32 gdi32)
+
     add_executable(device_loss_test tests/programs/DeviceLossTest.cpp)
     palvic_target(device_loss_test)
     target_link_libraries(device_loss_test PRIVATE palvic_win32 palvic_engine)

@@ -21,18 +21,11 @@ fail() {
     exit 1
 }
 
-# colours NAME: the number of different colours in the game's client area
-colours() {
-    window_shot Brakkenfell "$work_dir/$1.png"
-    convert "$work_dir/$1.png" -format %k info:
-}
-
 wait_for_window Brakkenfell 30 "$game_pid" || fail "no window titled Brakkenfell"
-sleep 1
-menu=$(colours menu)
-echo "dev menu frame: $menu colours"
 # The menu's text on black: a handful of colours.
-[ "$menu" -ge 2 ] && [ "$menu" -le 16 ] || fail "expected the dev menu's text on black, saw $menu colours"
+wait_for_dev_menu Brakkenfell "$work_dir/menu.png" 30 ||
+    fail "expected the dev menu's text on black, saw $menu_colours colours"
+echo "dev menu frame: $menu_colours colours"
 
 graveyard_from_dev_menu "$work_dir/stage.png"
 echo "stage frame: $stage_colours colours"

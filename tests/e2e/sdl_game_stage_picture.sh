@@ -46,7 +46,6 @@ shot() {
 }
 
 wait_for_window Brakkenfell 30 "$game_pid" || fail "no window titled Brakkenfell"
-sleep 1
 graveyard_from_dev_menu "$work_dir/stage.png"
 [ "$stage_colours" -ge 24 ] || fail "the Graveyard did not come up (the frame has $stage_colours colours)"
 sleep 2
@@ -58,16 +57,20 @@ match=$(python3 "$here/frame_match.py" "$work_dir/stage.png" "$work_dir"/frames/
 echo "the window's picture is the runner's frame of tick $((10#$(basename "$match" .png)))"
 
 python3 "$here/x11_check.py" key "$(window_id Brakkenfell)" F4
-for _ in $(seq 1 50); do
+for _ in $(seq 1 200); do
     read -r x y w h < <(window_geometry Brakkenfell)
     [ "$w $h $x $y" = "1280 800 0 0" ] && break
     sleep 0.1
 done
 [ "$w $h $x $y" = "1280 800 0 0" ] || fail "after F4 the window is ${w}x${h} at ($x, $y), expected the whole display"
-sleep 1
-screen_shot "$work_dir/fullscreen.png"
-python3 "$here/x11_check.py" letterbox "$work_dir/fullscreen.png" 4 40 1272 720 3 "$work_dir/fullscreen-1x.png" ||
-    fail "the full-screen picture is not the frame at 3x with black bars"
+# The window covers the display before the game has drawn into it at its new size: wait (20 s at
+# most) for a picture with the bars round it.
+for _ in $(seq 1 40); do
+    sleep 0.5
+    screen_shot "$work_dir/fullscreen.png"
+    letterbox=$(python3 "$here/x11_check.py" letterbox "$work_dir/fullscreen.png" 4 40 1272 720 3 \
+        "$work_dir/fullscreen-1x.png" 2>&1) && break
+done || fail "the full-screen picture is not the frame at 3x with black bars: $letterbox"
 match=$(python3 "$here/frame_match.py" "$work_dir/fullscreen-1x.png" "$work_dir"/frames/*.png 2>&1) ||
     fail "the full-screen picture is none of the runner's frames: $match"
 echo "the full-screen picture is the runner's frame of tick $((10#$(basename "$match" .png))) at 3x"

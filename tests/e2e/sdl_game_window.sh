@@ -25,10 +25,10 @@ fail() {
     exit 1
 }
 
-# expect_window W H X Y: waits (5 s at most) for the game's client area to be W x H at (X, Y)
+# expect_window W H X Y: waits (20 s at most) for the game's client area to be W x H at (X, Y)
 expect_window() {
     local x y w h
-    for _ in $(seq 1 50); do
+    for _ in $(seq 1 200); do
         read -r x y w h < <(window_geometry Brakkenfell)
         [ "$w $h $x $y" = "$*" ] && { echo "window ${w}x${h} at ($x, $y)"; return 0; }
         sleep 0.1
@@ -41,7 +41,7 @@ answer_quit_box() {
     wait_for_window "Quit Brakkenfell?" 10 "$game_pid" || fail "no quit box"
     echo "quit box shown; answering with $1"
     $check key "$(window_id "Quit Brakkenfell?")" "$1"
-    for _ in $(seq 1 50); do
+    for _ in $(seq 1 200); do
         xwininfo -name "Quit Brakkenfell?" >/dev/null 2>&1 || break
         sleep 0.1
     done

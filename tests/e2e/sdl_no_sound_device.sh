@@ -32,7 +32,7 @@ run_game() {
     local game_pid=$!
     test_pids+=("$game_pid")
     wait_for_window Brakkenfell 30 "$game_pid" || fail "no window titled Brakkenfell"
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 300); do
         grep -Eq "$message" "$work_dir/game.log" && break
         sleep 0.1
     done

@@ -1,8 +1,9 @@
 # Sourced by the real-window tests, the native ones here and the Windows ones (through
 # tests/windows/wine-env.sh): an Xvfb of the test's own on a free display, the programs the test
 # started, a work folder, and what the test knows when it fails. When the script ends, whatever it
-# started is stopped; when it ends with a failure, the Xvfb log, every log the test named with
-# report_log and the last screenshot are printed and kept under $BUILD_DIR/test-failures/<test>.
+# started is stopped; when it ends with a failure, the state of each program it started, the X
+# server's windows, the Xvfb log, every log the test named with report_log and the last screenshot
+# are printed and kept under $BUILD_DIR/test-failures/<test>.
 #   start_xvfb WIDTHxHEIGHT     exports DISPLAY
 #   report_log LABEL FILE       a log to print when the test fails
 #   stop_pid PID                ends a program started here, by its id
@@ -42,10 +43,40 @@ stop_pid() {
     wait "$1" 2>/dev/null || true
 }
 
+# The programs' state and the windows on the screen as the test failed: taken before the clean-up
+# stops anything (in this shell, which can still read its programs' statuses), printed by
+# report_failure.
+program_report() {
+    local pid status
+    for pid in "${test_pids[@]}"; do
+        if kill -0 "$pid" 2>/dev/null; then
+            echo "program $pid still running: $(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)"
+        else
+            status=0
+            wait "$pid" 2>/dev/null || status=$?
+            # 127: the test read its status already (and said so).
+            [ "$status" = 127 ] && status="read by the test"
+            echo "program $pid had ended (status $status)"
+        fi
+    done
+    if [ "${#test_pids[@]}" = 0 ]; then
+        echo "no program was started"
+    fi
+    if [ -n "$xvfb_pid" ] && kill -0 "$xvfb_pid" 2>/dev/null; then
+        local windows
+        windows=$(xwininfo -root -tree 2>&1 | grep -E '^ +0x[0-9a-f]+ "' | sed 's/^ */  /' | head -n 60) || true
+        echo "named windows on $DISPLAY (id, name, size and place):"
+        echo "${windows:-  none}"
+    fi
+}
+
 # Prints and keeps what the test knows: run at the end of a failed test, programs stopped.
 report_failure() {
     mkdir -p "$failure_dir"
     local entry label file kept
+    echo "-- programs and windows when the test failed (kept as $failure_dir/programs.log):"
+    cp "$work_dir/programs.log" "$failure_dir/programs.log" 2>/dev/null || true
+    cat "$failure_dir/programs.log" 2>/dev/null || true
     if [ -n "$xvfb_pid" ]; then
         echo "-- Xvfb log (display $DISPLAY):"
         cat "$work_dir/xvfb.log" 2>/dev/null || true
@@ -70,6 +101,7 @@ report_failure() {
 
 stop_all() {
     local status=$?
+    [ "$status" = 0 ] || program_report >"$work_dir/programs.log" 2>&1 || true
     for pid in "${test_pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
@@ -157,21 +189,48 @@ window_shot() {
     screen_shot "$2" -crop "${w}x${h}+${x}+${y}" +repage
 }
 
+# picture_signature NAME FILE: takes the client area into FILE and prints a hash of its pixels
+picture_signature() {
+    window_shot "$1" "$2" && convert "$2" -format %# info:
+}
+
+# wait_for_dev_menu NAME FILE SECONDS: true once the window shows the dev menu's text on black
+# (2 to 16 colours; a window not drawn yet is one colour); the last shot is in FILE and its colour
+# count in menu_colours
+wait_for_dev_menu() {
+    menu_colours=0
+    for _ in $(seq 1 $(($3 * 5))); do
+        window_shot "$1" "$2" && menu_colours=$(convert "$2" -format %k info:)
+        [ "$menu_colours" -ge 2 ] && [ "$menu_colours" -le 16 ] && return 0
+        sleep 0.2
+    done
+    return 1
+}
+
 # graveyard_from_dev_menu FILE: in the game's dev menu, chooses Stages, "Main Stages", "Graveyard"
 # by keys, then takes the client area into FILE until the stage has faded in (it fades in over 16
-# ticks; its drawn layers bring dozens of colours) or 6 s have passed. Sets stage_colours to the
-# colour count of the last shot.
+# ticks; its drawn layers bring dozens of colours) or 30 s have passed. Sets stage_colours to the
+# colour count of the last shot. Each key waits for the menu to be up and the one before it to
+# have changed the picture (10 s at most): on a loaded machine the game may take its time, and two
+# presses inside one of its ticks would count once.
 graveyard_from_dev_menu() {
-    local key
-    for key in Return Down Return Return; do
-        python3 "$(dirname "${BASH_SOURCE[0]}")/x11_check.py" key "$(window_id Brakkenfell)" "$key"
-        sleep 0.3
-    done
+    local key before after
     stage_colours=0
-    for _ in $(seq 1 30); do
-        sleep 0.2
+    wait_for_dev_menu Brakkenfell "$1" 30 || { echo "the dev menu never came up ($menu_colours colours)"; return 0; }
+    for key in Return Down Return Return; do
+        before=$(picture_signature Brakkenfell "$1")
+        python3 "$(dirname "${BASH_SOURCE[0]}")/x11_check.py" key "$(window_id Brakkenfell)" "$key"
+        for _ in $(seq 1 100); do
+            after=$(picture_signature Brakkenfell "$1")
+            [ "$after" != "$before" ] && break
+            sleep 0.1
+        done
+        [ "$after" != "$before" ] || echo "the picture did not change after the key $key"
+    done
+    for _ in $(seq 1 150); do
         window_shot Brakkenfell "$1"
         stage_colours=$(convert "$1" -format %k info:)
         [ "$stage_colours" -ge 24 ] && break
+        sleep 0.2
     done
 }

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <vector>
+#include <unistd.h>
 
 #include "Engine/Common/Debug.h"
 #include "Engine/Common/Sound.h"
@@ -24,7 +25,7 @@ protected:
         headless::ResetSound();
         previousDir_ = std::filesystem::current_path();
         dir_ = std::filesystem::temp_directory_path() /
-               ("palvic-audio-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+               ("palvic-audio-" + std::to_string(getpid()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir_);
         std::filesystem::create_directories(dir_);

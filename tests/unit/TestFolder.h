@@ -1,7 +1,10 @@
-// A fresh temporary folder named after the running test, made the working directory (the engine
-// opens its data files relative to it) and removed again when the test is done.
+// A fresh temporary folder named after the running test and the process, made the working
+// directory (the engine opens its data files relative to it) and removed again when the test is
+// done. The process id keeps two runs of the same test at once (two test commands on one machine)
+// out of each other's folders.
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -11,12 +14,14 @@
 
 class TestFolder {
 public:
-    // Enters <temp>/<prefix><suite>-<test>; the slashes of parameterised names become dashes.
+    // Enters <temp>/<prefix><suite>-<test>-<process id>; the slashes of parameterised names become
+    // dashes.
     void EnterTestFolder(const std::string& prefix)
     {
         home_ = std::filesystem::current_path();
         const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = prefix + info->test_suite_name() + "-" + info->name();
+        std::string name =
+            prefix + info->test_suite_name() + "-" + info->name() + "-" + std::to_string(getpid());
         for (char& c : name)
             if (c == '/')
                 c = '-';

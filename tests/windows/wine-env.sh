@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Wine set-up shared by the Windows tests. Sourced by each tests/windows/*.sh; run on its own
 # (as CTest does, since it sits among the scripts) it checks that the set-up itself works: the
-# prefix is made, Wine runs a program and the X server answers.
+# prefix is made, Wine runs a program, the X server answers, and a program's end is judged right
+# (wine_exit_code), a real crash after the exit line included.
 #
 # Environment: BUILD_DIR (the linux build) and SOURCE_DIR are set by CTest; WIN64_DIR and WIN32_DIR
 # point at the Windows builds (default $SOURCE_DIR/build/win64 and .../win32).
@@ -122,14 +123,19 @@ stop_before_xvfb()
 
 # wine_exit_code STATUS LOG PROGRAM: prints the code PROGRAM returned, from its process's exit
 # STATUS and the line "PROGRAM: exit code N" it writes last (tests/programs/ExitLine.h) into LOG.
-# A status of 128 and up is a signal. One that comes after that line came in Wine's teardown of the
-# process, after the program's own code was done: the Wine server kills a process still exiting
-# half a second after its last thread ended, as a loaded machine makes happen now and then. That
-# is told apart, and the program is judged by what it returned.
+# Two ends that come after that line are Wine's, not the program's, and leave the code it returned:
+#   137 (SIGKILL) the Wine server kills a process still exiting a moment after its last thread
+#       ended, as a loaded machine makes happen now and then;
+#   139 (SIGSEGV) a fault in the native libraries' teardown at the process's very end, outside any
+#       Windows thread (Wine cannot even turn it into an exception): exit_probe shows it with no
+#       code of ours in the way (tests/programs/ExitProbe.cpp).
+# A fault in the program's own code is an exception under Wine: the process ends with the
+# exception's code (an access violation: 5) and Wine's backtrace in LOG, which stays the failure it
+# is, before the exit line as after it. So does any other status.
 wine_exit_code()
 {
     local status=$1 log=$2 program=$3 line
-    if ((status >= 128)); then
+    if ((status == 137 || status == 139)); then
         line=$(tr -d '\r' 2>/dev/null <"$log" | grep -E "^$program: exit code -?[0-9]+$" | tail -n 1)
         if [[ -n $line ]]; then
             echo "note - $program returned ${line##* }, then Wine's teardown of its process ended it by signal $((status - 128))" >&2
@@ -166,7 +172,9 @@ if [[ -x /usr/lib/wine/wine ]]; then
 fi
 
 export WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEDEBUG=-all
+# Wine's own error lines, and nothing else of its debug output, go into each program's log: the
+# Wine log a failing test prints beside what the program wrote.
+export WINEDEBUG=-all,err+all
 WINE_ROOT=$BUILD_DIR/wine-tests
 mkdir -p "$WINE_ROOT/home"
 export WINEPREFIX=$WINE_ROOT/prefix
@@ -191,12 +199,18 @@ if ! flock -n "$wine_lock"; then
     flock "$wine_lock"
 fi
 wine_prefix_held=1
-if [[ ! -e $WINEPREFIX/.complete ]]; then
+# In the prefix, a program that crashes is ended at once, with its exception's code for its exit
+# status (an access violation: 5) and Wine's backtrace in its log: Wine's crash dialog would wait
+# for a click that nobody gives.
+if [[ ! -e $WINEPREFIX/.ready ]]; then
     rm -rf "$WINEPREFIX"
     echo "making the Wine prefix $WINEPREFIX"
     report_log "wineboot output" "$WINE_ROOT/wineboot.log"
-    if DISPLAY= wineboot -i >"$WINE_ROOT/wineboot.log" 2>&1 && timeout 60 wineserver -w; then
-        touch "$WINEPREFIX/.complete"
+    if DISPLAY= wineboot -i >"$WINE_ROOT/wineboot.log" 2>&1 &&
+        DISPLAY= wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+            >>"$WINE_ROOT/wineboot.log" 2>&1 &&
+        timeout 60 wineserver -w; then
+        touch "$WINEPREFIX/.ready"
     else
         wine_fail "the Wine prefix could not be made"
         wine_finish
@@ -209,13 +223,30 @@ if [[ ${BASH_SOURCE[0]} == "$0" ]]; then
     wine_check '[[ $(wine cmd /c echo wine-runs 2>/dev/null | tr -d "\r") == wine-runs ]]' \
         "Wine runs a Windows program in $WINEPREFIX"
     wine_check 'xwininfo -root >/dev/null 2>&1' "the X server $DISPLAY answers"
-    # A program's end as the scripts judge it: a signal after its exit line leaves the code it
-    # returned; a signal with no exit line before it stays the failure it is.
+    # A program's end as the scripts judge it: Wine's two ends after its exit line leave the code
+    # it returned; a signal with no exit line before it, or any other status, stays.
     printf 'probe: exit code 3\r\n' >"$WINE_WORK/ended.log"
     printf 'probe: ok\n' >"$WINE_WORK/cut.log"
-    wine_check '[[ $(wine_exit_code 137 "$WINE_WORK/ended.log" probe 2>/dev/null) == 3 ]]' \
-        "a signal after the exit line: the program is judged by the code it returned"
-    wine_check '[[ $(wine_exit_code 139 "$WINE_WORK/cut.log" probe 2>/dev/null) == 139 ]]' \
-        "a signal before any exit line: the status stays"
+    for status in 137 139; do
+        wine_check "[[ \$(wine_exit_code $status '$WINE_WORK/ended.log' probe 2>/dev/null) == 3 ]]" \
+            "status $status after the exit line: the program is judged by the code it returned"
+        wine_check "[[ \$(wine_exit_code $status '$WINE_WORK/cut.log' probe 2>/dev/null) == $status ]]" \
+            "status $status before any exit line: the status stays"
+    done
+    wine_check '[[ $(wine_exit_code 5 "$WINE_WORK/ended.log" probe 2>/dev/null) == 5 ]]' \
+        "an exception's code after the exit line: the status stays"
+    # And for real: a program that faults in its own code after writing its exit line.
+    for build in "$WIN64_DIR" "$WIN32_DIR"; do
+        wine_require_build "$build" exit_probe.exe || continue
+        label=$(basename "$build")
+        log=$WINE_WORK/crash-$label.log
+        report_log "$label exit_probe crash-at-exit output" "$log"
+        status=0
+        timeout 60 wine "$build/exit_probe.exe" crash-at-exit >"$log" 2>&1 || status=$?
+        code=$(wine_exit_code $status "$log" exit_probe 2>/dev/null)
+        wine_check "[[ $code == 5 ]] && grep -q '^exit_probe: exit code 0' '$log'" \
+            "$label: a fault of the program's own after its exit line is its failure (judged $code, expected an access violation's 5)"
+        wine_check "grep -q 'Unhandled page fault' '$log'" "$label: the log has Wine's account of the fault"
+    done
     wine_finish
 fi
