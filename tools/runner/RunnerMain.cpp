@@ -2,7 +2,7 @@
 //
 //   runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... [--trace FILE]
 //          [--lives N] [--watch TYPE[:INDEX]]... [--start-at X,Y] [--video-mode N]
-//          [--stage NAME | --objects FILE | --text FILE | --layout FILE]
+//          [--stage NAME | --objects FILE | --text FILE | --layout FILE] [--serve]
 //
 // Runs TICKS ticks of the game from DATA_DIR with a virtual clock. SCRIPT holds one key event a
 // line, "TICK SLOT down" or "TICK SLOT up" (SLOT a keyboard scan code, decimal or 0x hex), applied
@@ -30,6 +30,18 @@
 // alignment beside it.
 // --layout loads the stage layout FILE (a path inside DATA_DIR, as the game names them), shows all
 // its layers and pans camera 0 across it.
+// --serve (a test tool for searching key scripts; not on Windows) keeps the game after TICKS ticks
+// and takes commands from standard input, one a line, each answered by one line on standard output:
+//   run UNTIL KEYS      every key goes up, then the events of the script KEYS from the current tick
+//                       on are applied as the run goes on to tick UNTIL (not run). "at TICK".
+//   branch LIST JOBS    LIST holds lines "KEYS TRACE UNTIL"; each is run as "run" by a copy of the
+//                       game (a forked process) with its own trace at TRACE (the header, then the
+//                       rows from the current tick), at most JOBS copies at once; the game itself
+//                       stays at its tick. "branched COUNT FAILED".
+//   quit                ends the run.
+// A script run with "run" and then the scripts of a branch, each cut where the next takes over (no
+// key held past it), gives the same ticks as one run of the joined script: keys are levels, read
+// once a tick.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -37,6 +49,10 @@
 #include <map>
 #include <string>
 #include <vector>
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/DataPack.h"
@@ -64,7 +80,8 @@ u32 FrameChecksum()
 int Usage()
 {
     fprintf(stderr, "usage: runner DATA_DIR TICKS [--keys SCRIPT] [--checksums FILE] [--png TICK:FILE]... "
-                    "[--trace FILE] [--lives N] [--watch TYPE[:INDEX]]... [--start-at X,Y] [--video-mode N] [--stage NAME | --objects FILE | --text FILE | --layout FILE]\n");
+                    "[--trace FILE] [--lives N] [--watch TYPE[:INDEX]]... [--start-at X,Y] [--video-mode N] "
+                    "[--stage NAME | --objects FILE | --text FILE | --layout FILE] [--serve]\n");
     return 2;
 }
 
@@ -77,6 +94,140 @@ int EndRun(int code)
     return code;
 }
 
+// What the tick loop works through: the key events, the frames to write and the checksum file.
+struct RunState {
+    std::vector<KeyEvent> events;
+    size_t nextEvent = 0;
+    u32 tick = 0;
+    FILE* checksums = nullptr;
+    std::map<u32, std::string> pngs;
+};
+
+// Runs the ticks before `until`. False when a frame cannot be written.
+bool RunTicks(RunState& run, u32 until)
+{
+    const i64 tickLength = headless::counterFrequency / 60;
+    for (; run.tick < until && gameRunning; ++run.tick) {
+        for (; run.nextEvent < run.events.size() && run.events[run.nextEvent].tick <= run.tick; ++run.nextEvent)
+            headless::SetKey(run.events[run.nextEvent].slot, run.events[run.nextEvent].down);
+        headless::SetCounter(headless::Counter() + tickLength);
+        GamePass();
+        ApplyPlayerStartAt();
+        if (run.checksums)
+            fprintf(run.checksums, "%u %08x\n", run.tick, FrameChecksum());
+        WritePlayerTraceRow(run.tick);
+        auto png = run.pngs.find(run.tick);
+        if (png != run.pngs.end() && !WritePng(png->second, frameBuffer, (u32)screenWidth, (u32)screenHeight)) {
+            fprintf(stderr, "runner: cannot write %s\n", png->second.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+#if !defined(_WIN32)
+// Every key up, then the events of the script at `path` from the current tick on.
+bool TakeKeyScript(RunState& run, const char* path)
+{
+    std::vector<KeyEvent> events;
+    if (!ReadKeyScript(path, &events))
+        return false;
+    headless::ReleaseAllKeys();
+    run.events.clear();
+    for (const KeyEvent& event : events)
+        if (event.tick >= run.tick)
+            run.events.push_back(event);
+    run.nextEvent = 0;
+    return true;
+}
+
+struct Branch {
+    std::string keys, trace;
+    u32 until;
+};
+
+// One line of a branch list, run by a forked copy of the game; the copy never returns.
+[[noreturn]] void RunBranch(RunState& run, const Branch& branch)
+{
+    run.checksums = nullptr; // the parent's file: the copy writes none
+    run.pngs.clear();
+    ClosePlayerTrace();
+    bool ok = TakeKeyScript(run, branch.keys.c_str()) &&
+              OpenPlayerTrace(std::filesystem::absolute(branch.trace).string());
+    ok = ok && RunTicks(run, branch.until);
+    ok = ClosePlayerTrace() && ok;
+    EndRun(0);
+    _exit(ok ? 0 : 1);
+}
+
+// Runs every line of a branch list, at most `jobs` copies at once; returns how many failed.
+size_t RunBranches(RunState& run, const std::vector<Branch>& branches, unsigned long jobs)
+{
+    fflush(nullptr); // nothing buffered may be written again by a copy
+    size_t started = 0, running = 0, failed = 0;
+    while (started < branches.size() || running > 0) {
+        if (started < branches.size() && running < jobs) {
+            const pid_t child = fork();
+            if (child == 0)
+                RunBranch(run, branches[started]);
+            ++started;
+            if (child < 0)
+                ++failed;
+            else
+                ++running;
+            continue;
+        }
+        int status = 0;
+        if (wait(&status) < 0)
+            break;
+        --running;
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+            ++failed;
+    }
+    return failed;
+}
+
+// The --serve command loop; returns the exit code.
+int Serve(RunState& run)
+{
+    char buffer[4200];
+    while (fgets(buffer, sizeof buffer, stdin)) {
+        std::string line = buffer;
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        if (line == "quit")
+            return 0;
+        char word[16] = {}, path[2048] = {}, tail = 0;
+        unsigned long number = 0;
+        if (sscanf(line.c_str(), "%15s %lu %2047s %c", word, &number, path, &tail) == 3 && strcmp(word, "run") == 0) {
+            if (number < run.tick || number > 0xFFFFFFFFul || !TakeKeyScript(run, path) || !RunTicks(run, (u32)number))
+                return 1;
+            printf("at %u\n", run.tick);
+        } else if (sscanf(line.c_str(), "%15s %2047s %lu %c", word, path, &number, &tail) == 3 &&
+                   strcmp(word, "branch") == 0 && number > 0) {
+            FILE* list = fopen(path, "rb");
+            if (!list) {
+                fprintf(stderr, "runner: cannot read the branch list %s\n", path);
+                return 1;
+            }
+            std::vector<Branch> branches;
+            char keys[2048], trace[2048];
+            unsigned long until = 0;
+            while (fscanf(list, "%2047s %2047s %lu", keys, trace, &until) == 3)
+                branches.push_back({keys, trace, (u32)std::min(until, 0xFFFFFFFFul)});
+            fclose(list);
+            const size_t failed = RunBranches(run, branches, number);
+            printf("branched %zu %zu\n", branches.size(), failed);
+        } else {
+            fprintf(stderr, "runner: not a serve command: \"%s\"\n", line.c_str());
+            return 2;
+        }
+        fflush(stdout);
+    }
+    return 0;
+}
+#endif
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -87,9 +238,7 @@ int main(int argc, char** argv)
     const long ticks = strtol(argv[2], nullptr, 10);
     if (ticks < 0)
         return Usage();
-    std::vector<KeyEvent> events;
     const char* checksumPath = nullptr;
-    std::map<u32, std::string> pngs;
     std::string objectsPath;
     std::string layoutPath;
     std::string textPath;
@@ -97,9 +246,11 @@ int main(int argc, char** argv)
     const char* stageName = nullptr;
     long lives = -1;
     long videoMode = 25;
+    bool serve = false;
+    RunState run;
     for (int i = 3; i < argc; ++i) {
         if (strcmp(argv[i], "--keys") == 0 && i + 1 < argc) {
-            if (!ReadKeyScript(argv[++i], &events))
+            if (!ReadKeyScript(argv[++i], &run.events))
                 return 1;
         } else if (strcmp(argv[i], "--checksums") == 0 && i + 1 < argc) {
             checksumPath = argv[++i];
@@ -108,7 +259,7 @@ int main(int argc, char** argv)
             const char* colon = strchr(spec, ':');
             if (!colon)
                 return Usage();
-            pngs[(u32)strtoul(spec, nullptr, 10)] = std::filesystem::absolute(colon + 1).string();
+            run.pngs[(u32)strtoul(spec, nullptr, 10)] = std::filesystem::absolute(colon + 1).string();
         } else if (strcmp(argv[i], "--objects") == 0 && i + 1 < argc) {
             objectsPath = std::filesystem::absolute(argv[++i]).string();
         } else if (strcmp(argv[i], "--layout") == 0 && i + 1 < argc) {
@@ -137,6 +288,12 @@ int main(int argc, char** argv)
             videoMode = strtol(argv[++i], &end, 10);
             if (end == argv[i] || *end || (videoMode != 20 && videoMode != 24 && videoMode != 25))
                 return Usage();
+        } else if (strcmp(argv[i], "--serve") == 0) {
+#if defined(_WIN32)
+            fprintf(stderr, "runner: --serve needs fork(), which this build has not\n");
+            return 2;
+#endif
+            serve = true;
         } else if (strcmp(argv[i], "--lives") == 0 && i + 1 < argc) {
             char* end = nullptr;
             lives = strtol(argv[++i], &end, 10);
@@ -150,8 +307,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "runner: --stage, --objects, --text and --layout each start a stage; give one\n");
         return 2;
     }
-    FILE* checksums = nullptr;
-    if (checksumPath && !(checksums = fopen(std::filesystem::absolute(checksumPath).string().c_str(), "wb"))) {
+    if (checksumPath && !(run.checksums = fopen(std::filesystem::absolute(checksumPath).string().c_str(), "wb"))) {
         fprintf(stderr, "runner: cannot write %s\n", checksumPath);
         return 1;
     }
@@ -187,28 +343,18 @@ int main(int argc, char** argv)
         return EndRun(1);
     }
 
-    size_t nextEvent = 0;
-    const i64 tickLength = headless::counterFrequency / 60;
-    for (u32 tick = 0; tick < (u32)ticks && gameRunning; ++tick) {
-        for (; nextEvent < events.size() && events[nextEvent].tick <= tick; ++nextEvent)
-            headless::SetKey(events[nextEvent].slot, events[nextEvent].down);
-        headless::SetCounter(headless::Counter() + tickLength);
-        GamePass();
-        ApplyPlayerStartAt();
-        if (checksums)
-            fprintf(checksums, "%u %08x\n", tick, FrameChecksum());
-        WritePlayerTraceRow(tick);
-        auto png = pngs.find(tick);
-        if (png != pngs.end() && !WritePng(png->second, frameBuffer, (u32)screenWidth, (u32)screenHeight)) {
-            fprintf(stderr, "runner: cannot write %s\n", png->second.c_str());
-            return 1;
-        }
-    }
-    if (checksums)
-        fclose(checksums);
+    int code = RunTicks(run, (u32)ticks) ? 0 : 1;
+#if !defined(_WIN32)
+    if (serve && code == 0)
+        code = Serve(run);
+#else
+    (void)serve;
+#endif
+    if (run.checksums)
+        fclose(run.checksums);
     if (!ClosePlayerTrace()) {
         fprintf(stderr, "runner: cannot write %s\n", tracePath.c_str());
         return EndRun(1);
     }
-    return EndRun(0);
+    return EndRun(code);
 }
