@@ -4,187 +4,37 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <type_traits>
 #include <vector>
 
-#include "tools/datakit/ManifestWriter.h"
+#include "tools/datakit/EnemySprites.h"
 #include "tools/datakit/PlacementWriter.h"
-#include "tools/datakit/SpriteCanvas.h"
-#include "tools/datakit/TgaWriter.h"
-#include "tools/datakit/VepWriter.h"
 
 namespace datakit {
 
 namespace {
 
-// Palette entries shared by every set: 0 clear, 1 the dark rim; 2-31 are each set's own colours;
-// 64-69 the debug outline colours the other sets keep there too.
-enum : u8 { Clear = 0, Ink = 1, paletteSize = 72 };
-
-std::vector<Rgb> BasePalette()
-{
-    std::vector<Rgb> colours(paletteSize, Rgb{0, 0, 0});
-    colours[Ink] = {22, 16, 30};
-    SetDebugBoxColours(colours);
-    return colours;
-}
-
-// A frame is painted on a cell around the object's position and cropped to what it covers.
-constexpr int cellLeft = -48, cellTop = -56, cellWidth = 96, cellHeight = 96;
-
-// A paint surface in right-facing coordinates. Shapes are tests on a point of the picture; every
-// pixel of the cell is taken back through the frame's squash and turn (about the position) and
-// painted when the shape holds there, so turned and squashed frames stay solid.
-struct Canvas {
-    std::vector<u8> pixels = std::vector<u8>((size_t)cellWidth * cellHeight, Clear);
-    double cosA = 1.0, sinA = 0.0, scaleX = 1.0, scaleY = 1.0;
-
-    void Rotate(double steps)
-    {
-        const double a = steps * 2.0 * pi / 256.0;
-        cosA = std::cos(a);
-        sinA = std::sin(a);
-    }
-    void Squash(double sx, double sy)
-    {
-        scaleX = sx;
-        scaleY = sy;
-    }
-    // Picture point for the centre of cell pixel (x, y): undo the turn, then the squash.
-    Pt Source(int x, int y) const
-    {
-        const double px = x + 0.5, py = y + 0.5;
-        const double rx = px * cosA + py * sinA, ry = -px * sinA + py * cosA;
-        return {rx / scaleX, ry / scaleY};
-    }
-    void Fill(const std::function<bool(Pt)>& inside, u8 colour)
-    {
-        for (int row = 0; row < cellHeight; ++row)
-            for (int column = 0; column < cellWidth; ++column)
-                if (inside(Source(column + cellLeft, row + cellTop)))
-                    pixels[(size_t)row * cellWidth + column] = colour;
-    }
-    void Ellipse(Pt c, double rx, double ry, u8 colour)
-    {
-        Fill([=](Pt p) {
-            const double dx = (p.x - c.x) / rx, dy = (p.y - c.y) / ry;
-            return dx * dx + dy * dy <= 1.0;
-        }, colour);
-    }
-    void Disc(Pt c, double r, u8 colour) { Ellipse(c, r, r, colour); }
-    // A thick line with round ends.
-    void Line(Pt a, Pt b, double r, u8 colour)
-    {
-        Fill([=](Pt p) {
-            const double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
-            double t = length2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length2 : 0.0;
-            t = std::clamp(t, 0.0, 1.0);
-            const double ex = a.x + dx * t - p.x, ey = a.y + dy * t - p.y;
-            return ex * ex + ey * ey <= r * r;
-        }, colour);
-    }
-    void Rect(double left, double top, double right, double bottom, u8 colour)
-    {
-        Fill([=](Pt p) { return p.x >= left && p.x <= right && p.y >= top && p.y <= bottom; }, colour);
-    }
-    void Triangle(Pt a, Pt b, Pt c, u8 colour)
-    {
-        Fill([=](Pt p) {
-            const auto side = [&](Pt u, Pt v) { return (v.x - u.x) * (p.y - u.y) - (v.y - u.y) * (p.x - u.x); };
-            const double s0 = side(a, b), s1 = side(b, c), s2 = side(c, a);
-            return (s0 >= 0 && s1 >= 0 && s2 >= 0) || (s0 <= 0 && s1 <= 0 && s2 <= 0);
-        }, colour);
-    }
-    void Ring(Pt c, double r0, double r1, u8 colour)
-    {
-        Fill([=](Pt p) {
-            const double d = std::hypot(p.x - c.x, p.y - c.y);
-            return d >= r0 && d <= r1;
-        }, colour);
-    }
-    // A dark rim around every painted shape, so the figure reads on any background.
-    void Outline() { OutlineShapes(pixels, cellWidth, cellHeight, Ink); }
-};
-
-// What one frame holds besides its picture: the hit sets it lists (hurt boxes and attacks).
-struct FrameInfo {
-    Canvas canvas;
-    std::vector<u16> hitSets;
-};
-
-typedef std::function<void(FrameInfo&, int)> Painter;
-
-struct AnimSpec {
-    int frames = 1;
-    u16 ticks = 6; // per frame, at speed 256
-    i8 playMode = 0; // 0 loops, 1 holds its last frame
-    Painter paint;
-    bool outline = true; // glowing pictures (the flame) go without the dark rim
-};
-
-// One enemy's set: where it goes, its colours, its body box, hit sets and animations, and its
-// properties (rows in the running order of the hit sets' boxes).
-struct EnemySet {
-    std::string folder; // under Data/Sprites/Enemies
-    std::string name;   // of the .man, .tga and .vep
-    std::vector<Rgb> colours;
-    ManBox body;
-    std::vector<std::vector<ManBox>> hitSets;
-    std::vector<AnimSpec> animations;
-    Vep vep;
-};
-
-// Paints every frame, packs the frames in shelves on one sheet and writes the sheet, the manifest
-// and the properties file.
-bool WriteEnemySet(const std::string& dir, const EnemySet& set)
-{
-    const std::string folder = "Data/Sprites/Enemies/" + set.folder + "/";
-    Manifest manifest;
-    manifest.boxes = {set.body};
-    manifest.hitSets = set.hitSets;
-
-    TgaImage sheet;
-    sheet.width = 512;
-    sheet.colours = set.colours;
-    ShelfPacker packer(sheet);
-
-    for (const AnimSpec& spec : set.animations) {
-        ManAnimation animation;
-        animation.speed = 256;
-        animation.playMode = spec.playMode;
-        animation.loopFrame = 0;
-        for (int f = 0; f < spec.frames; ++f) {
-            FrameInfo info;
-            spec.paint(info, f);
-            if (spec.outline)
-                info.canvas.Outline();
-            ManFrame frame = packer.Add(Crop(info.canvas.pixels, cellLeft, cellTop, cellWidth, cellHeight));
-            frame.duration = (u16)(spec.ticks * 256);
-            frame.boxIndex = 0;
-            for (u16 hitSet : info.hitSets)
-                frame.hits.push_back({hitSet, 0, 0});
-            animation.frames.push_back(frame);
-        }
-        manifest.animations.push_back(animation);
-    }
-    packer.Finish();
-    manifest.sheets = {{set.name + ".tga", true, (u8)paletteSize}};
-
-    return PutFile(dir, folder + set.name + ".tga", MakeTga(sheet)) &&
-           PutFile(dir, folder + set.name + ".man", MakeManifest(manifest)) &&
-           PutFile(dir, folder + set.name + ".vep", MakeVep(set.vep));
-}
-
-// A contact attack: a fresh id every frame, but once per animation of the attacker. Without the
-// once-only flag a body that stays in the box would be taken every frame: the launch of a hit comes
-// before the check of the player's blink, so the player's own knock-back would be replaced by the
-// box's, frame after frame, while it blinks inside the box.
-constexpr VepRow contactRow{0x4, 2, 8, 2.0, 1.0, 224};
-constexpr VepRow hurtRow{0, 0, 0, 0.0, 0.0, 0};
-
 // The animation choices of the walkers: idle 0, move 1, jump 2 (leaving the ground at its frame
 // 2), fall 3, land 4, hurt 5, tumble 6, bounces 7 and 8 (-1 where a set has none).
 constexpr u8 idleIndex = 0, walkIndex = 1, jumpIndex = 2, fallIndex = 3, landIndex = 4, hurtIndex = 5,
              tumbleIndex = 6, floorBounceIndex = 7, wallBounceIndex = 8;
+
+// A walker's frames: each frame's pose painted (after the frame's turn or squash, if any), with
+// the hurt box on every frame and the body's attack where it attacks.
+template <typename Pose>
+EnemyPainter PosePainter(void (*paint)(EnemyCanvas&, const Pose&),
+                         std::type_identity_t<std::function<Pose(int)>> pose, bool attacks,
+                         std::function<void(EnemyCanvas&, int)> turn = {})
+{
+    return [=](EnemyFrame& info, int frame) {
+        if (turn)
+            turn(info.canvas, frame);
+        paint(info.canvas, pose(frame));
+        info.hitSets = {0};
+        if (attacks)
+            info.hitSets.push_back(1);
+    };
+}
 
 // ---- BasicEnemy: a hunched green ghoul, reaching ahead with its claws ------------------------------
 
@@ -199,7 +49,7 @@ struct GhoulPose {
     bool hurt = false;
 };
 
-void PaintGhoul(Canvas& c, const GhoulPose& g)
+void PaintGhoul(EnemyCanvas& c, const GhoulPose& g)
 {
     const u8 skin = g.hurt ? GhoulPale : GhoulSkin;
     // Back limbs first, in the darker shade.
@@ -219,17 +69,17 @@ void PaintGhoul(Canvas& c, const GhoulPose& g)
     c.Disc(g.head, 5.0, skin);
     c.Ellipse({g.head.x + 2.5, g.head.y + 4 + g.mouth}, 3.5, 2.0, skin);
     c.Line({g.head.x + 1, g.head.y + 2.5 + g.mouth * 0.5}, {g.head.x + 6, g.head.y + 2.5 + g.mouth * 0.5}, 0.6,
-           Ink);
+           EnemyInk);
     c.Triangle({g.head.x + 2.5, g.head.y + 2.2}, {g.head.x + 4, g.head.y + 2.2}, {g.head.x + 3.2, g.head.y + 3.6},
                GhoulTeeth);
     c.Triangle({g.head.x + 4.6, g.head.y + 2.2}, {g.head.x + 6, g.head.y + 2.2}, {g.head.x + 5.3, g.head.y + 3.6},
                GhoulTeeth);
     if (g.hurt) {
-        c.Line({g.head.x + 1.5, g.head.y - 3}, {g.head.x + 4.5, g.head.y}, 0.6, Ink);
-        c.Line({g.head.x + 1.5, g.head.y}, {g.head.x + 4.5, g.head.y - 3}, 0.6, Ink);
+        c.Line({g.head.x + 1.5, g.head.y - 3}, {g.head.x + 4.5, g.head.y}, 0.6, EnemyInk);
+        c.Line({g.head.x + 1.5, g.head.y}, {g.head.x + 4.5, g.head.y - 3}, 0.6, EnemyInk);
     } else {
         c.Disc({g.head.x + 2.5, g.head.y - 1.5}, 1.8, GhoulEye);
-        c.Disc({g.head.x + 3.2, g.head.y - 1.5}, 0.7, Ink);
+        c.Disc({g.head.x + 3.2, g.head.y - 1.5}, 0.7, EnemyInk);
     }
     // The front arm reaching out, three claws at the hand.
     c.Line(g.shoulder, g.elbow[1], 1.6, skin);
@@ -314,24 +164,12 @@ GhoulPose GhoulHurt(int frame)
     return g;
 }
 
-Painter GhoulPainter(std::function<GhoulPose(int)> pose, bool attacks, std::function<void(Canvas&, int)> turn = {})
-{
-    return [=](FrameInfo& info, int frame) {
-        if (turn)
-            turn(info.canvas, frame);
-        PaintGhoul(info.canvas, pose(frame));
-        info.hitSets = {0};
-        if (attacks)
-            info.hitSets.push_back(1);
-    };
-}
-
 EnemySet BasicEnemySet()
 {
     EnemySet set;
     set.folder = "Enemy";
     set.name = "Enemy";
-    set.colours = BasePalette();
+    set.colours = EnemyPalette();
     set.colours[GhoulSkin] = {112, 168, 64};
     set.colours[GhoulShade] = {70, 112, 44};
     set.colours[GhoulPale] = {206, 220, 170};
@@ -343,22 +181,25 @@ EnemySet BasicEnemySet()
     set.body = BoxOf(-8, 8, -14, 14);
     set.hitSets = {{BoxOf(-8, 8, -14, 14)}, {BoxOf(-6, 17, -12, 6)}}; // hurt; body and claws
     set.animations.resize(9);
-    set.animations[idleIndex] = {4, 10, 0, GhoulPainter(GhoulIdle, true)};
-    set.animations[walkIndex] = {6, 7, 0, GhoulPainter(GhoulWalk, true)};
-    set.animations[jumpIndex] = {3, 4, 1, GhoulPainter([](int f) { return GhoulCrouch(1.5 * (f + 1)); }, true)};
-    set.animations[fallIndex] = {2, 8, 0, GhoulPainter(GhoulFall, true)};
-    set.animations[landIndex] = {3, 4, 1, GhoulPainter([](int f) { return GhoulCrouch(3.0 - f); }, true)};
-    set.animations[hurtIndex] = {2, 4, 1, GhoulPainter(GhoulHurt, false)};
-    set.animations[tumbleIndex] = {4, 4, 0, GhoulPainter(GhoulHurt, false, [](Canvas& c, int f) {
-                                          c.Rotate(-f * 64.0); // head over heels, backward
-                                      })};
-    set.animations[floorBounceIndex] = {2, 5, 1, GhoulPainter(GhoulHurt, false, [](Canvas& c, int f) {
-                                              c.Squash(1.3 - f * 0.15, 0.7 + f * 0.15);
-                                          })};
-    set.animations[wallBounceIndex] = {2, 5, 1, GhoulPainter(GhoulHurt, false, [](Canvas& c, int f) {
-                                             c.Squash(0.7 + f * 0.15, 1.2 - f * 0.1);
-                                             c.Rotate(-20);
-                                         })};
+    set.animations[idleIndex] = {4, 10, 0, PosePainter(PaintGhoul, GhoulIdle, true)};
+    set.animations[walkIndex] = {6, 7, 0, PosePainter(PaintGhoul, GhoulWalk, true)};
+    set.animations[jumpIndex] = {3, 4, 1,
+                                 PosePainter(PaintGhoul, [](int f) { return GhoulCrouch(1.5 * (f + 1)); }, true)};
+    set.animations[fallIndex] = {2, 8, 0, PosePainter(PaintGhoul, GhoulFall, true)};
+    set.animations[landIndex] = {3, 4, 1, PosePainter(PaintGhoul, [](int f) { return GhoulCrouch(3.0 - f); }, true)};
+    set.animations[hurtIndex] = {2, 4, 1, PosePainter(PaintGhoul, GhoulHurt, false)};
+    set.animations[tumbleIndex] = {4, 4, 0, PosePainter(PaintGhoul, GhoulHurt, false, [](EnemyCanvas& c, int f) {
+                                       c.Rotate(-f * 64.0); // head over heels, backward
+                                   })};
+    set.animations[floorBounceIndex] = {2, 5, 1,
+                                        PosePainter(PaintGhoul, GhoulHurt, false, [](EnemyCanvas& c, int f) {
+                                            c.Squash(1.3 - f * 0.15, 0.7 + f * 0.15);
+                                        })};
+    set.animations[wallBounceIndex] = {2, 5, 1,
+                                       PosePainter(PaintGhoul, GhoulHurt, false, [](EnemyCanvas& c, int f) {
+                                           c.Squash(0.7 + f * 0.15, 1.2 - f * 0.1);
+                                           c.Rotate(-20);
+                                       })};
 
     // Slow on its feet, a short hop; knocked about by hits and turning to face them.
     set.vep.values = {0.2, 0.08, 0.15, 1.2, 0.2, 0.2, 0.2, 2.0, 8.0, 4.0, 1.0, 0.21875, 0.21875, 2.0, 3.0};
@@ -366,7 +207,7 @@ EnemySet BasicEnemySet()
     set.vep.flags = {1, 1, 0, 1, 0};
     set.vep.anims = {2, idleIndex, walkIndex, jumpIndex, fallIndex, landIndex, hurtIndex, tumbleIndex,
                      floorBounceIndex, wallBounceIndex};
-    set.vep.rows = {hurtRow, contactRow};
+    set.vep.rows = {enemyHurtRow, enemyContactRow};
     return set;
 }
 
@@ -381,7 +222,7 @@ struct ByuPose {
     bool blink = false, hurt = false;
 };
 
-void PaintByu(Canvas& c, const ByuPose& b)
+void PaintByu(EnemyCanvas& c, const ByuPose& b)
 {
     const u8 body = b.hurt ? ByuPale : ByuBody;
     const double y = -b.lift;
@@ -399,13 +240,13 @@ void PaintByu(Canvas& c, const ByuPose& b)
     c.Ellipse({2.5, y + 2}, 5.0, 4.0, ByuBelly);
     // Eye and beak, to the front.
     if (b.blink) {
-        c.Line({2.5, y - 4}, {6, y - 4}, 0.6, Ink);
+        c.Line({2.5, y - 4}, {6, y - 4}, 0.6, EnemyInk);
     } else if (b.hurt) {
-        c.Line({2.5, y - 6}, {6, y - 2.5}, 0.6, Ink);
-        c.Line({2.5, y - 2.5}, {6, y - 6}, 0.6, Ink);
+        c.Line({2.5, y - 6}, {6, y - 2.5}, 0.6, EnemyInk);
+        c.Line({2.5, y - 2.5}, {6, y - 6}, 0.6, EnemyInk);
     } else {
         c.Disc({4.2, y - 4}, 2.6, ByuEyeWhite);
-        c.Disc({5.2, y - 4}, 1.2, Ink);
+        c.Disc({5.2, y - 4}, 1.2, EnemyInk);
     }
     c.Triangle({7.5, y - 3}, {14, y - 0.5}, {7.5, y + 1.5}, ByuBeak);
     // The wing on the near side, at its flap angle.
@@ -413,24 +254,12 @@ void PaintByu(Canvas& c, const ByuPose& b)
     c.Line(root, Along(root, b.wing, 7.0), 2.3, ByuShade);
 }
 
-Painter ByuPainter(std::function<ByuPose(int)> pose, bool attacks, std::function<void(Canvas&, int)> turn = {})
-{
-    return [=](FrameInfo& info, int frame) {
-        if (turn)
-            turn(info.canvas, frame);
-        PaintByu(info.canvas, pose(frame));
-        info.hitSets = {0};
-        if (attacks)
-            info.hitSets.push_back(1);
-    };
-}
-
 EnemySet ByuSet()
 {
     EnemySet set;
     set.folder = "Byu";
     set.name = "Byu";
-    set.colours = BasePalette();
+    set.colours = EnemyPalette();
     set.colours[ByuBody] = {146, 74, 204};
     set.colours[ByuShade] = {92, 40, 140};
     set.colours[ByuBelly] = {214, 186, 244};
@@ -440,13 +269,13 @@ EnemySet ByuSet()
     set.body = BoxOf(-9, 9, -10, 10);
     set.hitSets = {{BoxOf(-9, 9, -10, 10)}, {BoxOf(-8, 14, -8, 8)}}; // hurt; body and beak
     set.animations.resize(7);
-    set.animations[idleIndex] = {4, 10, 0, ByuPainter([](int f) {
+    set.animations[idleIndex] = {4, 10, 0, PosePainter(PaintByu, [](int f) {
                                       ByuPose b;
                                       b.wing = 96 + (f % 2) * 10;
                                       b.blink = f == 3;
                                       return b;
                                   }, true)};
-    set.animations[walkIndex] = {4, 6, 0, ByuPainter([](int f) {
+    set.animations[walkIndex] = {4, 6, 0, PosePainter(PaintByu, [](int f) {
                                       ByuPose b;
                                       const double hops[4] = {0, 2, 3, 1};
                                       b.lift = hops[f];
@@ -454,38 +283,40 @@ EnemySet ByuSet()
                                       b.wing = 100 - hops[f] * 6;
                                       return b;
                                   }, true)};
-    set.animations[jumpIndex] = {3, 4, 1, ByuPainter([](int f) {
+    set.animations[jumpIndex] = {3, 4, 1, PosePainter(PaintByu, [](int f) {
                                       ByuPose b;
                                       b.wing = 120 - f * 20;
                                       return b;
-                                  }, true, [](Canvas& c, int f) { c.Squash(1.0 + f * 0.08, 1.0 - f * 0.1); })};
-    set.animations[fallIndex] = {2, 5, 0, ByuPainter([](int f) {
+                                  }, true, [](EnemyCanvas& c, int f) { c.Squash(1.0 + f * 0.08, 1.0 - f * 0.1); })};
+    set.animations[fallIndex] = {2, 5, 0, PosePainter(PaintByu, [](int f) {
                                       ByuPose b;
                                       b.wing = f ? 200 : 150; // flapping hard
                                       b.footSwing = 1;
                                       return b;
                                   }, true)};
-    set.animations[landIndex] = {2, 4, 1, ByuPainter([](int) { return ByuPose{}; }, true,
-                                                     [](Canvas& c, int f) { c.Squash(1.25 - f * 0.12, 0.8 + f * 0.1); })};
-    set.animations[hurtIndex] = {2, 4, 1, ByuPainter([](int f) {
+    set.animations[landIndex] = {2, 4, 1, PosePainter(PaintByu, [](int) { return ByuPose{}; }, true,
+                                                      [](EnemyCanvas& c, int f) {
+                                                          c.Squash(1.25 - f * 0.12, 0.8 + f * 0.1);
+                                                      })};
+    set.animations[hurtIndex] = {2, 4, 1, PosePainter(PaintByu, [](int f) {
                                       ByuPose b;
                                       b.hurt = true;
                                       b.wing = f ? 170 : 200;
                                       return b;
                                   }, false)};
-    set.animations[tumbleIndex] = {4, 4, 0, ByuPainter([](int) {
+    set.animations[tumbleIndex] = {4, 4, 0, PosePainter(PaintByu, [](int) {
                                         ByuPose b;
                                         b.hurt = true;
                                         b.wing = 180;
                                         return b;
-                                    }, false, [](Canvas& c, int f) { c.Rotate(-f * 64.0); })};
+                                    }, false, [](EnemyCanvas& c, int f) { c.Rotate(-f * 64.0); })};
 
     // Hops higher than the ghoul; the test keys make it jump.
     set.vep.values = {0.2, 0.1, 0.15, 1.5, 0.2, 0.3, 0.3, 2.5, 8.0, 5.0, 1.0, 0.21875, 0.21875, 2.0, 3.0};
     set.vep.hp = 4;
     set.vep.flags = {1, 1, 0, 1, 0};
     set.vep.anims = {2, idleIndex, walkIndex, jumpIndex, fallIndex, landIndex, hurtIndex, tumbleIndex, -1, -1};
-    set.vep.rows = {hurtRow, contactRow};
+    set.vep.rows = {enemyHurtRow, enemyContactRow};
     return set;
 }
 
@@ -509,7 +340,7 @@ enum : u8 {
 
 constexpr double wickTop = -18;
 
-void PaintCandle(Canvas& c, bool lit, int frame)
+void PaintCandle(EnemyCanvas& c, bool lit, int frame)
 {
     // The dish and its foot, then the wax with a shaded side and a rounded top.
     c.Rect(-8, 13, 8, 16, Brass);
@@ -533,13 +364,13 @@ void PaintCandle(Canvas& c, bool lit, int frame)
         c.Disc({1.2, -6}, 0.5, EyeCore);
         c.Disc({4.4, -6}, 0.5, EyeCore);
         if (frame % 2)
-            c.Ellipse({2.8, 0}, 2.0, 1.7, Ink);
+            c.Ellipse({2.8, 0}, 2.0, 1.7, EnemyInk);
         else
-            c.Line({1, 0}, {4.5, -0.5}, 0.6, Ink);
+            c.Line({1, 0}, {4.5, -0.5}, 0.6, EnemyInk);
     } else {
-        c.Line({0, -5}, {1.6, -5}, 0.5, Ink);
-        c.Line({3.4, -5}, {5, -5}, 0.5, Ink);
-        c.Line({1.5, 0.5}, {4, 0.5}, 0.5, Ink);
+        c.Line({0, -5}, {1.6, -5}, 0.5, EnemyInk);
+        c.Line({3.4, -5}, {5, -5}, 0.5, EnemyInk);
+        c.Line({1.5, 0.5}, {4, 0.5}, 0.5, EnemyInk);
         // A thread of smoke from the snuffed wick.
         c.Disc({1.0 + frame, wickTop - 3 - frame * 2}, 1.3, Smoke);
         c.Disc({-0.5 + frame, wickTop - 7 - frame * 2}, 1.0, Smoke);
@@ -547,7 +378,7 @@ void PaintCandle(Canvas& c, bool lit, int frame)
 }
 
 // The flame, standing on the wick: a tongue that leans and stretches frame by frame.
-void PaintFlame(Canvas& c, int frame)
+void PaintFlame(EnemyCanvas& c, int frame)
 {
     const double lean[4] = {0, 1.5, 0.5, -1.2}, stretch[4] = {0, 2, 3.5, 1};
     const double sway = lean[frame], tall = stretch[frame];
@@ -569,7 +400,7 @@ EnemySet CandleHeadSet()
     EnemySet set;
     set.folder = "CandleHead";
     set.name = "CandleHead";
-    set.colours = BasePalette();
+    set.colours = EnemyPalette();
     set.colours[Wax] = {240, 232, 204};
     set.colours[WaxShade] = {196, 180, 150};
     set.colours[WaxLight] = {255, 252, 236};
@@ -588,15 +419,15 @@ EnemySet CandleHeadSet()
     set.hitSets = {{BoxOf(-7, 7, -16, 16)}, {BoxOf(-6, 6, -14, 12)}, {BoxOf(-5, 6, -36, -16)}};
     set.animations.resize(3);
     // 0 unlit (it stands on its first frame), 1 lit, 2 the flame.
-    set.animations[0] = {2, 12, 0, [](FrameInfo& info, int f) {
+    set.animations[0] = {2, 12, 0, [](EnemyFrame& info, int f) {
                              PaintCandle(info.canvas, false, f);
                              info.hitSets = {0, 1};
                          }};
-    set.animations[1] = {4, 6, 0, [](FrameInfo& info, int f) {
+    set.animations[1] = {4, 6, 0, [](EnemyFrame& info, int f) {
                              PaintCandle(info.canvas, true, f);
                              info.hitSets = {0, 1, 2};
                          }};
-    set.animations[2] = {4, 3, 0, [](FrameInfo& info, int f) { PaintFlame(info.canvas, f); }, false};
+    set.animations[2] = {4, 3, 0, [](EnemyFrame& info, int f) { PaintFlame(info.canvas, f); }, false};
 
     // It stands where it is placed; hits knock it back a little.
     set.vep.values = {0.2, 0.1, 0.15, 1.0, 0.2, 0.2, 0.2, 2.0, 8.0, 4.0, 1.0, 0.21875, 0.21875, 2.0, 2.0};
@@ -605,7 +436,7 @@ EnemySet CandleHeadSet()
     // No choices for the library: its Update shows 0 or 1 by the blink, and a library choice on top
     // would switch the animation (and so the attack) every tick.
     set.vep.anims = {0, -1, -1, -1, -1, -1, -1, -1, -1, -1};
-    set.vep.rows = {hurtRow, contactRow, VepRow{0x4, 2, 10, 3.0, 1.0, 208}};
+    set.vep.rows = {enemyHurtRow, enemyContactRow, VepRow{0x4, 2, 10, 3.0, 1.0, 208}};
     return set;
 }
 
@@ -618,7 +449,7 @@ EnemySet OrbSet()
     EnemySet set;
     set.folder = "Orb";
     set.name = "Orb";
-    set.colours = BasePalette();
+    set.colours = EnemyPalette();
     set.colours[OrbShell] = {56, 196, 232};
     set.colours[OrbShellDark] = {24, 96, 168};
     set.colours[OrbGlow] = {170, 240, 255};
@@ -631,20 +462,20 @@ EnemySet OrbSet()
     set.hitSets = {{BoxOf(-8, 8, -8, 8)}, {BoxOf(-15, 15, -15, 15)}};
     set.animations.resize(2);
     // 0 the body: the shell pulses and the eye looks about.
-    set.animations[0] = {4, 8, 0, [](FrameInfo& info, int f) {
-                             Canvas& c = info.canvas;
+    set.animations[0] = {4, 8, 0, [](EnemyFrame& info, int f) {
+                             EnemyCanvas& c = info.canvas;
                              const double pulse[4] = {9.0, 9.6, 10.0, 9.6}, look[4] = {3.0, 3.5, 3.0, 2.0};
                              c.Disc({0, 0}, pulse[f], OrbShellDark);
                              c.Disc({-0.5, -0.5}, pulse[f] - 1.5, OrbShell);
                              c.Disc({-3.5, -4}, 1.8, OrbGlow);
                              c.Disc({look[f], 0}, 3.6, OrbWhite);
                              c.Disc({look[f] + 1.0, 0}, 2.0, OrbIris);
-                             c.Disc({look[f] + 1.4, 0}, 0.9, Ink);
+                             c.Disc({look[f] + 1.4, 0}, 0.9, EnemyInk);
                              info.hitSets = {0, 1};
                          }};
     // 1 the spike ring, turned by the orb's spin when drawn.
-    set.animations[1] = {2, 6, 0, [](FrameInfo& info, int f) {
-                             Canvas& c = info.canvas;
+    set.animations[1] = {2, 6, 0, [](EnemyFrame& info, int f) {
+                             EnemyCanvas& c = info.canvas;
                              c.Ring({0, 0}, 11, 12.5, OrbSpike);
                              for (int k = 0; k < 6; ++k) {
                                  const double a = k * 256.0 / 6.0, length = (k + f) % 2 ? 17.0 : 15.5;
@@ -661,7 +492,7 @@ EnemySet OrbSet()
     set.vep.anims = {0, 0, -1, -1, -1, -1, -1, -1, -1, -1};
     // The spikes hit on every frame they touch (the body never changes animation, so a once-per-
     // animation attack would hit only once), pushing a blinking player along the spin.
-    set.vep.rows = {hurtRow, VepRow{0, 2, 8, 4.0, 1.0, 0}};
+    set.vep.rows = {enemyHurtRow, VepRow{0, 2, 8, 4.0, 1.0, 0}};
     return set;
 }
 
@@ -674,7 +505,7 @@ EnemySet ProjectileSet()
     EnemySet set;
     set.folder = "Projectile";
     set.name = "Projectile";
-    set.colours = BasePalette();
+    set.colours = EnemyPalette();
     set.colours[SeedRed] = {220, 48, 36};
     set.colours[SeedSpike] = {255, 176, 56};
     set.colours[SeedShine] = {255, 190, 160};
@@ -682,8 +513,8 @@ EnemySet ProjectileSet()
     set.body = BoxOf(-5, 5, -5, 5);
     set.hitSets = {{BoxOf(-5, 5, -5, 5)}}; // it only hits: nothing can strike it down
     set.animations.resize(1);
-    set.animations[0] = {4, 3, 0, [](FrameInfo& info, int f) {
-                             Canvas& c = info.canvas;
+    set.animations[0] = {4, 3, 0, [](EnemyFrame& info, int f) {
+                             EnemyCanvas& c = info.canvas;
                              c.Rotate(f * 32.0); // an eighth of a turn a frame
                              for (int k = 0; k < 4; ++k) {
                                  const double a = k * 64.0 + 32.0;
