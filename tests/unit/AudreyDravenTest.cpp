@@ -16,60 +16,32 @@
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/EnemyWorld.h"
 #include "tools/datakit/ActorData.h"
 #include "tools/datakit/EnemyArt.h"
 #include "tools/datakit/PlayerArt.h"
 #include "tools/datakit/RosterArtA.h"
 
-extern u8 forceFree;
-
 namespace {
 
-class AudreyDravenTest : public HeadlessGame, protected TestFolder {
+class AudreyDravenTest : public EnemyWorld {
 protected:
-    Stage stage{}, otherStage{};
+    AudreyDravenTest() : EnemyWorld("palvic-audreydraven-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-audreydraven-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = 0;
-        placeableTypeCount = 0;
-        soundQueue = SoundQueue{};
-        ClearActorTypeList();
+        EnemyWorld::SetUp();
         ASSERT_TRUE(datakit::WriteRosterDataA("."));
         ASSERT_TRUE(datakit::WriteHazardData("."));
         HazardLoad(nullptr);
     }
 
-    void TearDown() override
+    void ForgetTypes() override
     {
-        FreeObjectTypeRegistry();
-        ClearActorTypeList();
         for (ActorProperties* properties : {&audreyProperties, &audreyShotProperties, &dravenProperties})
             FreeEnemyProperties(properties);
         audreyAnimSet = audreyShotAnimSet = dravenAnimSet = AnimSet{};
         audreyProperties = audreyShotProperties = dravenProperties = ActorProperties{};
-        placeableTypeCount = 0;
-        soundQueue = SoundQueue{};
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{};
-        ResetCameras();
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
-    }
-
-    static void* Spawn(ObjectType* type, f32 x, f32 y, u8 spawnA = 0, u8 spawnB = 0)
-    {
-        lastSpawnedInstance = nullptr;
-        SpawnObject(type, x, y, spawnA, spawnB);
-        return lastSpawnedInstance;
     }
 
     static u32 QueuedCount(u32 id)

@@ -19,7 +19,7 @@
 #include "Game/World/Bonus.h"
 #include "Game/World/Checkpoint.h"
 #include "tests/unit/DataSetGame.h"
-#include "tests/unit/PlayerWorld.h"
+#include "tests/unit/ItemWorld.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/DataSet.h"
 #include "tools/datakit/ItemArt.h"
@@ -27,26 +27,15 @@
 
 namespace {
 
-constexpr f32 groundY = 192.0f;
-
-class CheckpointTest : public PlayerWorld {
+class CheckpointTest : public ItemWorld {
 protected:
-    CheckpointTest() : PlayerWorld("palvic-checkpoint-") {}
+    CheckpointTest() : ItemWorld("palvic-checkpoint-", CheckpointLoad) {}
 
     void SetUp() override
     {
-        PlayerWorld::SetUp();
+        ItemWorld::SetUp();
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(datakit::WriteItemData("."));
-        bonusStagger = 0;
-        LoadWorld(Flat(48, 16, (i32)groundY));
-        if (HasFatalFailure())
-            return;
-
-        PlayerLoad(nullptr);
-        CheckpointLoad(nullptr);
-        BonusLoad(nullptr);
         ASSERT_TRUE(checkpointAnimSet.loaded);
         SpawnPlayerAt(100.0f, groundY - 13.0f);
         if (HasFatalFailure())
@@ -56,10 +45,8 @@ protected:
 
     void TearDown() override
     {
-        PlayerWorld::TearDown();
+        ItemWorld::TearDown();
         checkpointAnimSet = AnimSet{};
-        bonusAnimSet = AnimSet{};
-        bonusStagger = 0;
     }
 
     static CheckpointRecord* SpawnCheckpoint(f32 x)
@@ -67,13 +54,6 @@ protected:
         lastSpawnedInstance = nullptr;
         SpawnObject(&Checkpoint, x, groundY, 0, 0);
         return (CheckpointRecord*)lastSpawnedInstance;
-    }
-
-    static void Frame()
-    {
-        UpdateObjects();
-        UpdateCameras();
-        DrawScene();
     }
 };
 

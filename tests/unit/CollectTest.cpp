@@ -17,45 +17,31 @@
 #include "Game/Stages/StageSettings.h"
 #include "Game/World/Bonus.h"
 #include "Game/World/Collect.h"
-#include "tests/unit/PlayerWorld.h"
+#include "tests/unit/ItemWorld.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/ItemArt.h"
 #include "tools/datakit/PlayerArt.h"
 
 namespace {
 
-constexpr f32 groundY = 192.0f;
-
-class CollectTest : public PlayerWorld {
+class CollectTest : public ItemWorld {
 protected:
-    CollectTest() : PlayerWorld("palvic-collect-") {}
+    CollectTest() : ItemWorld("palvic-collect-", CollectLoad) {}
 
     void SetUp() override
     {
-        PlayerWorld::SetUp();
+        ItemWorld::SetUp();
         if (HasFatalFailure())
             return;
-        ASSERT_TRUE(datakit::WriteItemData("."));
-        bonusStagger = 0;
-        LoadWorld(Flat(48, 16, (i32)groundY));
-        if (HasFatalFailure())
-            return;
-
-        // The player's sounds first: sound id 0 is the silent sound in the game.
-        PlayerLoad(nullptr);
-        CollectLoad(nullptr);
-        BonusLoad(nullptr);
         ASSERT_TRUE(collectAnimSet.loaded);
         ASSERT_NE(collectSound, 0u);
     }
 
     void TearDown() override
     {
-        PlayerWorld::TearDown();
+        ItemWorld::TearDown();
         collectAnimSet = AnimSet{};
-        bonusAnimSet = AnimSet{};
         collectSound = 0;
-        bonusStagger = 0;
         pauseMenuOpen = 0;
     }
 
@@ -79,15 +65,6 @@ protected:
             CollectReset(bone);
         }
         return bone;
-    }
-
-    // A frame as the stage runs it: the update passes, the cameras, then the late updates and the
-    // draw.
-    static void Frame()
-    {
-        UpdateObjects();
-        UpdateCameras();
-        DrawScene();
     }
 
     static bool Live(const CollectRecord* bone) { return bone->header->alive && !bone->header->free; }

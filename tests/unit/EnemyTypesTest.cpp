@@ -16,14 +16,11 @@
 #include "Game/Enemies/Projectile.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Stages/StageSettings.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/EnemyWorld.h"
 #include "tools/datakit/ActorData.h"
 #include "tools/datakit/EnemyArt.h"
 #include "tools/datakit/PlacementWriter.h"
 #include "tools/datakit/VepWriter.h"
-
-extern u8 forceFree;
 
 namespace {
 
@@ -65,46 +62,26 @@ datakit::Vep MarkedVep()
     return vep;
 }
 
-class EnemyTypesTest : public HeadlessGame, protected TestFolder {
+class EnemyTypesTest : public EnemyWorld {
 protected:
-    Stage stage{}, otherStage{};
+    EnemyTypesTest() : EnemyWorld("palvic-enemytypes-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-enemytypes-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = 0;
-        placeableTypeCount = 0;
-        ClearActorTypeList();
+        EnemyWorld::SetUp();
         ASSERT_TRUE(datakit::WriteEnemyData("."));
         ASSERT_TRUE(datakit::WriteHazardData("."));
     }
 
-    void TearDown() override
+    void ForgetTypes() override
     {
-        FreeObjectTypeRegistry();
-        ClearActorTypeList();
         for (const TypeCase& c : typeCases) {
             FreeEnemyProperties(c.properties);
             *c.set = AnimSet{};
             *c.properties = ActorProperties{};
         }
-        placeableTypeCount = 0;
-        ResetCameras();
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
     }
 
-    static void* Spawn(ObjectType* type, f32 x, f32 y, u8 spawnA = 0, u8 spawnB = 0)
-    {
-        lastSpawnedInstance = nullptr;
-        SpawnObject(type, x, y, spawnA, spawnB);
-        return lastSpawnedInstance;
-    }
 };
 
 // ---- settings and Init ----

@@ -22,8 +22,7 @@
 #include "Game/Player/Player.h"
 #include "Game/World/Corn.h"
 #include "Game/Stages/StageSettings.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/EnemyWorld.h"
 #include "tools/datakit/ActorData.h"
 #include "tools/datakit/EnemyArt.h"
 #include "tools/datakit/GimmickArtC.h"
@@ -31,36 +30,23 @@
 #include "tools/datakit/PlayerArt.h"
 #include "tools/datakit/RosterArtB.h"
 
-extern u8 forceFree;
-
 namespace {
 
-class FroackerYardSlayerTest : public HeadlessGame, protected TestFolder {
+class FroackerYardSlayerTest : public EnemyWorld {
 protected:
-    Stage stage{}, otherStage{};
+    FroackerYardSlayerTest() : EnemyWorld("palvic-froacker-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-froacker-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        currentStage = &stage;
-        previousStage = &otherStage;
-        stageCollisionLayer = 0;
-        placeableTypeCount = 0;
-        soundQueue = SoundQueue{};
-        ClearActorTypeList();
+        EnemyWorld::SetUp();
         ASSERT_TRUE(datakit::WriteRosterDataB("."));
         ASSERT_TRUE(datakit::WriteEnemyData("."));
         ASSERT_TRUE(datakit::WriteHazardData("."));
         HazardLoad(nullptr);
     }
 
-    void TearDown() override
+    void ForgetTypes() override
     {
-        FreeObjectTypeRegistry();
-        ClearActorTypeList();
         for (ActorProperties* properties : {&froackerPurpleProperties, &froackerRedProperties, &froackerBlueProperties,
                                             &froackerYellowProperties, &yardSlayerProperties, &projectileProperties})
             FreeEnemyProperties(properties);
@@ -69,20 +55,6 @@ protected:
         yardSlayerProperties = projectileProperties = ActorProperties{};
         froackerAnimSet = yardSlayerAnimSet = projectileAnimSet = AnimSet{};
         froackerEditorVariant = 0;
-        placeableTypeCount = 0;
-        soundQueue = SoundQueue{};
-        for (PlayerProgress& progress : playerProgress)
-            progress = PlayerProgress{};
-        ResetCameras();
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
-    }
-
-    static void* Spawn(ObjectType* type, f32 x, f32 y, u8 spawnA = 0, u8 spawnB = 0)
-    {
-        lastSpawnedInstance = nullptr;
-        SpawnObject(type, x, y, spawnA, spawnB);
-        return lastSpawnedInstance;
     }
 
     // One tick as the frame runs it, standing on the ground when asked (there is no layout here).
