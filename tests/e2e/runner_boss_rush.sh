@@ -9,10 +9,7 @@
 # swings do not end the fight. Frames of the arena, the fight and the defeat card are kept as evidence.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 rm data/data.ch3
 vep=data/Data/Sprites/Bosses/HaystackKing/HaystackKing.vep
 cp "$vep" full.vep

@@ -9,10 +9,7 @@
 # 240 ticks once the body is at rest, its last 120 under the fade). The last frame of each fall is
 # kept as evidence.
 set -euo pipefail
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$(dirname "$0")/data_folder.bash"
 
 TICKS=3400
 echo "30-$((TICKS - 1)) 77" > keys.txt

@@ -9,10 +9,7 @@
 # before: walk to the candle (jumping back up when knocked off the floor), stand, be hit, walk back.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 python3 - "$BUILD_DIR/tools/runner" "$here" <<'EOF'
 import sys

@@ -6,10 +6,7 @@
 # which the frames show. The candle itself takes no damage from being walked into.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 # The key script is grown from the trace: walk to the candle, jumping up onto its floor, until it
 # burns the player; then the run again with the last key let go at the touch (so the player does

@@ -9,10 +9,7 @@
 # when the data set has bones ("Collect"), bones fly out at that moment.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 python3 - "$BUILD_DIR/tools/runner" "$here" <<'EOF'
 import os, sys

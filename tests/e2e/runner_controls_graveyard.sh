@@ -6,10 +6,7 @@
 # Backspace, before the menu has slid out, and must have saved too. Frames of the menu are kept.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 PAUSE=150 DOWN=170 OPEN=180 RIGHT=230 WAIT=240 BIND=260 LEAVE=280 TICKS=330
 cat > keys.txt <<EOF2

@@ -6,10 +6,7 @@
 # Runs start next to what they test (--start-at); the watched instances' columns carry the wagon
 # body (Wagon:0), the stalks (Corn:1-8), the wall (BreakWall:0) and the player's trace the rest.
 set -euo pipefail
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$(dirname "$0")/data_folder.bash"
 
 stalks=()
 for i in 1 2 3 4 5 6 7 8; do stalks+=(--watch "Corn:$i"); done

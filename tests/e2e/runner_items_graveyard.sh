@@ -5,10 +5,7 @@
 # then pauses (Return), moves the cursor down twice to "Restart" and chooses it (Return). The
 # restarted stage puts the player at the checkpoint, with its bones laid out again.
 set -euo pipefail
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$(dirname "$0")/data_folder.bash"
 
 cat >keys.txt <<'KEYS'
 0-519 77

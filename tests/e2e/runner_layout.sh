@@ -6,10 +6,7 @@
 # tick's picture differs from the one before.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 "$BUILD_DIR/tools/runner" data 260 --layout Data/Stages/LayerTest/layout1.bin \
     --png 30:early.png --png 250:late.png --checksums sums.txt
 

@@ -6,10 +6,7 @@
 # the HUD's hearts and the menu's highlighted line.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 PAUSE=150 DOWN1=170 DOWN2=180 CHOOSE=190 TICKS=420
 cat > keys.txt <<EOF

@@ -6,10 +6,7 @@
 # next run presses jump there. The last run must climb out over the top of the view: the exit takes
 # the player's state away, and after the fade "Village 1" starts with its player at its start.
 set -euo pipefail
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$(dirname "$0")/data_folder.bash"
 
 python3 - "$BUILD_DIR/tools/runner" <<'EOF'
 import csv, subprocess, sys

@@ -4,10 +4,7 @@
 # crash; a trace without --stage has its header and one row a tick, with no player on the game's
 # first stage.
 set -euo pipefail
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$(dirname "$0")/data_folder.bash"
 runner="$BUILD_DIR/tools/runner"
 
 # expect_error WHAT PATTERN ARGS...: the runner exits with 1 and says PATTERN on stderr.

@@ -7,10 +7,7 @@
 # show one hero in one set of colours, in two poses.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 # Right arrow (77) from tick 120, jump (S, 31) held over ticks 150-157.
 printf '# run right, then a short jump\n120-215 77\n150-157 31\n' > keys.txt

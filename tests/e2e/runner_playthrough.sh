@@ -18,10 +18,7 @@
 # the thanks and Bone Zone frames show those stages. Frames of each stage are kept as evidence.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 # Ticks: Return on the title at 1130 (the title starts at 1050, its menu has glided in by 1130);
 # right held from the Graveyard's start (1195) to the wait in the arena (4584), and again from the

@@ -11,10 +11,7 @@
 # The frames are kept in $BUILD_DIR/roster_pngs; the Froackers' own palettes are checked in them.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 png_dir="$BUILD_DIR/roster_pngs"
 mkdir -p "$png_dir"
 

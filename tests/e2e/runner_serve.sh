@@ -8,10 +8,7 @@
 # ends far to the left (its keys are its own), a branch list with a missing script counts as
 # failed, and a bad command ends the run with an error.
 set -euo pipefail
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$(dirname "$0")/data_folder.bash"
 runner="$BUILD_DIR/tools/runner"
 
 printf '60-299 77\n150-161 31\n210 30 down\n211 30 up\n300-399 75\n' > whole.txt

@@ -6,10 +6,7 @@
 # shows its white name and flame-coloured trim.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 # The tick on which the trace's stage column first reads the given name.
 first_tick() {

@@ -7,10 +7,7 @@
 # each step. The frames of the hanging and the zip are kept as evidence and show the rope's shed
 # debris small; all frames and the trace are kept in KEEP_DIR when it is set.
 set -euo pipefail
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$(dirname "$0")/data_folder.bash"
 
 # Slots: Right 77, Up 72, Down 80, jump S 31, attack/zip A 30, grapple E 18.
 cat > keys.txt <<'KEYS'

@@ -4,10 +4,7 @@
 # the runner stops there, well before the ticks it was given, with exit code 0.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 # A first run without input finds the tick the title screen starts on, so the keys below follow
 # the title whatever the splashes last.

@@ -6,10 +6,7 @@
 # menu. Frames of the menu are kept beside the build as evidence.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 # The tick the title screen starts on, from a run without input.
 "$BUILD_DIR/tools/runner" data 2400 --trace first.csv

@@ -6,10 +6,7 @@
 # beside the build as evidence and checked for what each screen shows.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$here/data_folder.bash"
 
 # A first run without input finds the tick the title screen starts on, so the keys below follow
 # the title whatever the splashes last.

@@ -4,10 +4,7 @@
 # loaded, no box may be shown, no rule of play may break, every stage must have had its visit, and
 # the menu keys must have paused the game.
 set -euo pipefail
-work_dir=$(mktemp -d)
-trap 'rm -rf "$work_dir"' EXIT
-cd "$work_dir"
-"$BUILD_DIR/tools/datakit" build data >/dev/null
+source "$(dirname "$0")/data_folder.bash"
 
 status=0
 "$BUILD_DIR/tools/soak" data 6000 --quiet >report.txt || status=$?
