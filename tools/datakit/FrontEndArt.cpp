@@ -19,31 +19,13 @@ namespace {
 constexpr int screenW = 424, screenH = 240;
 constexpr int halfW = 211; // the left half; the right half is the rest
 
-struct Canvas {
-    int width, height;
-    std::vector<u8> pixels;
-    Canvas(int w, int h) : width(w), height(h), pixels((size_t)w * h, 0) {}
-    void Set(int x, int y, u8 c)
-    {
-        if (x >= 0 && y >= 0 && x < width && y < height)
-            pixels[(size_t)y * width + x] = c;
-    }
-    u8 Get(int x, int y) const
-    {
-        return x >= 0 && y >= 0 && x < width && y < height ? pixels[(size_t)y * width + x] : 0;
-    }
+struct Canvas : PixelCanvas {
+    using PixelCanvas::PixelCanvas;
     void Rect(int x0, int y0, int x1, int y1, u8 c)
     {
         for (int y = y0; y <= y1; ++y)
             for (int x = x0; x <= x1; ++x)
                 Set(x, y, c);
-    }
-    void Disc(double cx, double cy, double r, u8 c)
-    {
-        for (int y = (int)(cy - r) - 1; y <= (int)(cy + r) + 1; ++y)
-            for (int x = (int)(cx - r) - 1; x <= (int)(cx + r) + 1; ++x)
-                if (std::hypot(x + 0.5 - cx, y + 0.5 - cy) <= r)
-                    Set(x, y, c);
     }
     // A thick line from a to b.
     void Bar(Pt a, Pt b, double r, u8 c)

@@ -6,6 +6,7 @@
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/PlacementWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 #include "tools/datakit/VepWriter.h"
 
@@ -33,11 +34,6 @@ TgaImage BlockPicture()
         image.pixels[(size_t)(i * 32 + (i * 3 / 4 + 4))] = Crack;
     image.colours = {{0, 0, 0}, {40, 36, 44}, {128, 120, 112}, {220, 210, 120}};
     return image;
-}
-
-ManBox BoxOf(int left, int right, int top, int bottom)
-{
-    return ManBox{(u8)(right - left), (u8)(bottom - top), (u8)(i8)left, (u8)(i8)top};
 }
 
 Manifest BreakWallManifest()

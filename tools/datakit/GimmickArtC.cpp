@@ -9,6 +9,7 @@
 #include "tools/datakit/Bytes.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/PlacementWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 #include "tools/datakit/VepWriter.h"
 
@@ -17,19 +18,6 @@ namespace datakit {
 namespace {
 
 constexpr int sheetWidth = 256;
-
-bool Put(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
-{
-    if (WriteFile(dir + "/" + path, bytes))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
-    return false;
-}
-
-ManBox BoxOf(int left, int right, int top, int bottom)
-{
-    return ManBox{(u8)(right - left), (u8)(bottom - top), (u8)(i8)left, (u8)(i8)top};
-}
 
 // One frame painted by a test on each pixel, relative to the object's position, inside the given
 // rectangle; packed onto a shared sheet in shelves.
@@ -139,8 +127,8 @@ bool WriteWagonData(const std::string& dir)
     vep.rows = {VepRow{0, 0, 0, 0.0, 0.0, 0}};
 
     const std::string folder = "Data/Sprites/Gimmicks/Wagon/";
-    return Put(dir, folder + "Wagon.tga", sheet.Bytes()) && Put(dir, folder + "Wagon.man", MakeManifest(manifest)) &&
-           Put(dir, folder + "Wagon.vep", MakeVep(vep));
+    return PutFile(dir, folder + "Wagon.tga", sheet.Bytes()) && PutFile(dir, folder + "Wagon.man", MakeManifest(manifest)) &&
+           PutFile(dir, folder + "Wagon.vep", MakeVep(vep));
 }
 
 namespace {
@@ -203,8 +191,8 @@ bool WriteCornData(const std::string& dir, int plantPoints)
     vep.rows = {VepRow{0, 0, 0, 0.0, 0.0, 0}};
 
     const std::string folder = "Data/Sprites/Gimmicks/Corn/";
-    return Put(dir, folder + "Corn.tga", sheet.Bytes()) && Put(dir, folder + "Corn.man", MakeManifest(manifest)) &&
-           Put(dir, folder + "Corn.vep", MakeVep(vep));
+    return PutFile(dir, folder + "Corn.tga", sheet.Bytes()) && PutFile(dir, folder + "Corn.man", MakeManifest(manifest)) &&
+           PutFile(dir, folder + "Corn.vep", MakeVep(vep));
 }
 
 bool WriteGimmickDataC(const std::string& dir)

@@ -16,26 +16,8 @@ namespace datakit {
 
 namespace {
 
-struct Canvas {
-    int width, height;
-    std::vector<u8> pixels;
-    Canvas(int w, int h) : width(w), height(h), pixels((size_t)w * h, 0) {}
-    void Set(int x, int y, u8 c)
-    {
-        if (x >= 0 && y >= 0 && x < width && y < height)
-            pixels[(size_t)y * width + x] = c;
-    }
-    u8 Get(int x, int y) const
-    {
-        return x >= 0 && y >= 0 && x < width && y < height ? pixels[(size_t)y * width + x] : 0;
-    }
-    void Disc(double cx, double cy, double r, u8 c)
-    {
-        for (int y = (int)(cy - r) - 1; y <= (int)(cy + r) + 1; ++y)
-            for (int x = (int)(cx - r) - 1; x <= (int)(cx + r) + 1; ++x)
-                if (std::hypot(x + 0.5 - cx, y + 0.5 - cy) <= r)
-                    Set(x, y, c);
-    }
+struct Canvas : PixelCanvas {
+    using PixelCanvas::PixelCanvas;
     // Fills the triangle a, b, c.
     void Triangle(Pt a, Pt b, Pt c, u8 colour)
     {

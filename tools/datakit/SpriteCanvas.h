@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -8,7 +9,8 @@
 #include "tools/datakit/TgaWriter.h"
 
 // Helpers the art writers share: writing a file of the data set, boxes, the dark rim, cropping a
-// painted cell, packing frames in shelves, the debug outline colours and 8-bit sound samples.
+// painted cell, packing frames in shelves, the debug outline colours, a picture painted pixel by
+// pixel and 8-bit sound samples.
 namespace datakit {
 
 inline constexpr double pi = 3.14159265358979323846;
@@ -53,6 +55,32 @@ struct ShelfPacker {
     ManFrame Add(const Cropped& crop);
     // Sets the sheet's height to the rows packed so far.
     void Finish();
+};
+
+// A picture painted pixel by pixel: width x height palette indices, 0 clear; what falls outside it
+// is dropped, and reads outside it are clear.
+struct PixelCanvas {
+    int width, height;
+    std::vector<u8> pixels;
+
+    PixelCanvas(int w, int h) : width(w), height(h), pixels((size_t)w * h, 0) {}
+    void Set(int x, int y, u8 c)
+    {
+        if (x >= 0 && y >= 0 && x < width && y < height)
+            pixels[(size_t)y * width + x] = c;
+    }
+    u8 Get(int x, int y) const
+    {
+        return x >= 0 && y >= 0 && x < width && y < height ? pixels[(size_t)y * width + x] : 0;
+    }
+    // The pixels whose centres lie within r of (cx, cy).
+    void Disc(double cx, double cy, double r, u8 c)
+    {
+        for (int y = (int)(cy - r) - 1; y <= (int)(cy + r) + 1; ++y)
+            for (int x = (int)(cx - r) - 1; x <= (int)(cx + r) + 1; ++x)
+                if (std::hypot(x + 0.5 - cx, y + 0.5 - cy) <= r)
+                    Set(x, y, c);
+    }
 };
 
 // 8-bit unsigned samples (around 128) of a wave in -1..1 at `amplitude`: count samples, the wave
