@@ -8,7 +8,6 @@
 #include "Engine/Render/AnimDraw.h"
 #include "Engine/Render/DrawState.h"
 #include "Game/Objects/ObjectNoOp.h"
-#include "Game/Player/Player.h"
 
 ObjectType Explosion;
 ObjectType FX;
@@ -81,11 +80,6 @@ void UseFirstPalette(const AnimSet* set)
 {
     if (set && set->loaded && set->paletteCount && set->palettes)
         SetCurrentPalette(set->palettes[0]);
-}
-
-AnimPlayer* FXCursor(void* instance)
-{
-    return &((EffectRecord*)instance)->anim;
 }
 
 // The types are spawned by others only; a placement path is honoured all the same.
@@ -193,9 +187,6 @@ void FXLoad(const char* placementPath)
     FX.cullMarginY = -1;
     RegisterObjectType(placementPath, &FX, (void***)&fxInstances, sizeof(EffectRecord), FXUpdate, ObjectNoOp,
                        EffectDraw, ObjectNoOp, ObjectNoOp, FXReset, FXInit, nullptr, FXLoad, FXUnload);
-    // The player raises its running dust through these.
-    playerLinks.dustType = &FX;
-    playerLinks.dustCursor = FXCursor;
     LoadPlacements(&FX, placementPath);
 }
 
@@ -203,11 +194,6 @@ void FXUnload()
 {
     FreeAnim(&fxAnimSet);
     FreeObjectType(&FX);
-    // Another stage may still hold the type (the new stage loads before the old one unloads).
-    if (!FX.registered) {
-        playerLinks.dustType = nullptr;
-        playerLinks.dustCursor = nullptr;
-    }
 }
 
 void FXInit(void* instance)

@@ -16,8 +16,8 @@
 #include "Game/Actors/Effects.h"
 #include "Game/Player/Player.h"
 #include "Game/Whip/Whip.h"
-
-HitLinks hitLinks;
+#include "Game/World/BreakWall.h"
+#include "Game/World/Corn.h"
 
 namespace {
 
@@ -54,11 +54,6 @@ ObjectType* TypeOf(const ActorBlock* actor)
 u32 IndexOf(const ActorBlock* actor)
 {
     return actor->header ? actor->header->index : 0;
-}
-
-bool IsType(const ObjectType* type, const ObjectType* of)
-{
-    return of && type == of;
 }
 
 bool IsWhip(const ObjectType* type)
@@ -132,9 +127,9 @@ bool ResolveAttackHit(void* registered, void* attacking)
     ObjectType* tA = hA->type;
     ObjectType* tB = hB->type;
     const u32 iB = hB->index;
-    const bool victimIsCorn = IsType(tA, hitLinks.cornType);
+    const bool victimIsCorn = tA == &Corn;
 
-    if ((victimIsCorn && IsType(tB, hitLinks.cornType)) || oA->defeated || oB->defeated)
+    if ((victimIsCorn && tB == &Corn) || oA->defeated || oB->defeated)
         return true;
     if (tA == tB && hA->index == iB)
         return true;
@@ -310,7 +305,7 @@ bool ResolveAttackHit(void* registered, void* attacking)
                     const f64 score = (f64)progress->score + ((f64)b->damage * 0.25 + 1.0) * 5.0;
                     progress->score = score >= 4294967295.0 ? 0xFFFFFFFFu : (u32)score;
                 }
-            } else if (!IsType(tA, hitLinks.breakWallType)) {
+            } else if (tA != &BreakWall) {
                 progress->score += killScore;
             }
         }

@@ -6,15 +6,6 @@
 
 struct ActorBlock;
 
-// Types the exchange treats apart that live in other files. Each owner fills in its part in its
-// Load and empties it in its Unload; a part left empty means no object of that kind is in play.
-struct HitLinks {
-    ObjectType* cornType;      // corn takes no sparks, is never hit by a sliding player, and stops
-                               // a player's hit for two ticks of hit-stop
-    ObjectType* breakWallType; // breaking a wall gives no score
-};
-extern HitLinks hitLinks;
-
 // The exchange of registered box A (the potential victim) with box B (whose late update runs the
 // Hazard list): true keeps A's entry for the rest of the frame, false clears it (after a hit, or a
 // repeat).

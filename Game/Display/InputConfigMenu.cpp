@@ -64,11 +64,6 @@ PauseMenuRecord* OpeningMenu(const InputConfigMenuRecord* menu)
     return header->alive && !header->free ? pauseMenuInstances[menu->pauseMenuIndex] : nullptr;
 }
 
-void SetPauseMenuIndex(void* instance, u32 index)
-{
-    ((InputConfigMenuRecord*)instance)->pauseMenuIndex = index;
-}
-
 void Rebind(InputConfigMenuRecord* menu, u8 code)
 {
     MenuPressed() &= ~(ButtonJump | ButtonSwipe);
@@ -275,16 +270,11 @@ void InputConfigMenuLoad(const char* placementPath)
                        InputConfigMenuUnload);
     if (placementPath)
         LoadObjectPlacements(&InputConfigMenu, placementPath);
-    pauseMenuLinks = PauseMenuLinks{&InputConfigMenu, SetPauseMenuIndex};
 }
 
 void InputConfigMenuUnload()
 {
     FreeObjectType(&InputConfigMenu);
-    // The stage switch loads the next stage before it unloads this one: the link stays while any
-    // stage still holds the type.
-    if (!InputConfigMenu.registered)
-        pauseMenuLinks = PauseMenuLinks{};
 }
 
 void InputConfigMenuInit(void* instance)

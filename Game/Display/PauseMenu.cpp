@@ -17,6 +17,7 @@
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Display/Fade.h"
+#include "Game/Display/InputConfigMenu.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageRegistry.h"
@@ -24,7 +25,6 @@
 ObjectType PauseMenu;
 PauseMenuRecord** pauseMenuInstances;
 AnimSet pauseMenuAnimSet;
-PauseMenuLinks pauseMenuLinks;
 
 namespace {
 
@@ -129,21 +129,17 @@ FadeRecord* SpawnCoveringFade(PauseMenuRecord* menu, u8 mode, u32* index)
 void OpenControls(PauseMenuRecord* menu, u8 mode)
 {
     MenuPressed() &= ~(u32)ButtonStart;
-    // Without the input-configuration menu there is nothing to slide over to.
-    ObjectType* type = pauseMenuLinks.controlsMenuType;
-    if (!type)
-        return;
+    // Without the input-configuration menu loaded there is nothing to slide over to.
     lastSpawnedInstance = nullptr;
-    const u32 index = SpawnObject(type, (f32)(2 * screenWidth), 0.0f, 0, 0);
-    void* controls = lastSpawnedInstance;
+    const u32 index = SpawnObject(&InputConfigMenu, (f32)(2 * screenWidth), 0.0f, 0, 0);
+    InputConfigMenuRecord* controls = (InputConfigMenuRecord*)lastSpawnedInstance;
     if (!controls)
         return;
     for (PauseMenuLine& target : menu->lineTarget)
         target.x -= (f32)screenWidth;
     menu->inControls = 1;
     menu->controlsMenuIndex = index;
-    if (pauseMenuLinks.setPauseMenuIndex)
-        pauseMenuLinks.setPauseMenuIndex(controls, menu->header->index);
+    controls->pauseMenuIndex = menu->header->index; // the menu it hands back to
     if (mode == PauseMenuTitleMode)
         AimWatchedFade(menu, dimLevel, 0);
 }

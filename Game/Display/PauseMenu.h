@@ -28,14 +28,6 @@ enum : u8 {
     PauseMenuTitleMode = 1,
 };
 
-// The input-configuration menu this one opens on "Controls". Its type fills this in its Load and
-// empties it in its Unload; while it is empty "Controls" leaves the menu as it is.
-struct PauseMenuLinks {
-    ObjectType* controlsMenuType;                          // spawned at (2W, 0) with bytes 0, 0
-    void (*setPauseMenuIndex)(void* controlsMenu, u32 index); // tells it which menu to hand back to
-};
-extern PauseMenuLinks pauseMenuLinks;
-
 extern ObjectType PauseMenu;
 extern PauseMenuRecord** pauseMenuInstances;
 extern AnimSet pauseMenuAnimSet;

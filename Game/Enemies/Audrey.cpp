@@ -9,7 +9,6 @@
 #include "Engine/Common/Sound.h"
 #include "Game/Enemies/AudreyShot.h"
 #include "Game/Objects/ObjectNoOp.h"
-#include "Game/Whip/Whip.h"
 
 ObjectType Audrey;
 AudreyRecord** audreyInstances;
@@ -70,7 +69,6 @@ void AudreyLoad(const char* placementPath)
         SetObjectTypeName(&Audrey, "Audrey");
         Audrey.reserved = ObjectNoOp;
     }
-    whipLinks.audreyType = &Audrey;
     if (placementPath)
         LoadObjectPlacements(&Audrey, placementPath);
     AudreyShotLoad(nullptr);
@@ -82,8 +80,6 @@ void AudreyUnload()
     FreeSound(audreyDeathSound);
     FreeSound(audreyShotSound);
     UnloadEnemyType(&Audrey, &audreyAnimSet, &audreyProperties);
-    if (!Audrey.registered)
-        whipLinks.audreyType = nullptr;
     AudreyShotUnload();
 }
 

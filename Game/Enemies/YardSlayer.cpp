@@ -14,6 +14,7 @@
 #include "Game/Actors/HitResolution.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
+#include "Game/World/Corn.h"
 
 ObjectType YardSlayer;
 YardSlayerRecord** yardSlayerInstances;
@@ -351,7 +352,7 @@ void YardSlayerLateUpdate(void* instance)
     if (state != YardSlayerVanished || slayer->hasTarget || !actor.lastHitter || !actor.lastHitter->header ||
         actor.lastHitter->header->free)
         return;
-    if (hitLinks.cornType && actor.lastHitter->header->type == hitLinks.cornType)
+    if (actor.lastHitter->header->type == &Corn)
         return;
     ActorBlock* target = actor.lastHitter->parent ? actor.lastHitter->parent : actor.lastHitter;
     slayer->target = target;

@@ -19,16 +19,18 @@
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/AttackBoxes.h"
+#include "Game/Actors/Effects.h"
 #include "Game/Actors/HitResolution.h"
 #include "Game/Display/Hud.h"
 #include "Game/Stages/StageSettings.h"
+#include "Game/Whip/Whip.h"
+#include "Game/World/Bonus.h"
 
 ObjectType Player;
 PlayerRecord** playerInstances;
 AnimSet playerAnimSet;
 ActorProperties playerProperties;
 u32 jumpSound, jump2Sound, landSound, deathSound, healthSound, lifeSound;
-PlayerLinks playerLinks;
 
 namespace {
 
@@ -55,11 +57,9 @@ constexpr f32 lookStep = 2.0f;
 constexpr f32 lookUpLimit = -98.0f;
 constexpr f32 lookDownLimit = 82.0f;
 
-// Spawns an instance of a type that may not be loaded (or not exist yet); the instance, or null.
+// Spawns an instance of a type that may not be loaded; the instance, or null.
 void* SpawnIfPossible(ObjectType* type, f32 x, f32 y, u8 spawnA, u8 spawnB)
 {
-    if (!type)
-        return nullptr;
     lastSpawnedInstance = nullptr;
     SpawnObject(type, x, y, spawnA, spawnB);
     return lastSpawnedInstance;
@@ -67,28 +67,20 @@ void* SpawnIfPossible(ObjectType* type, f32 x, f32 y, u8 spawnA, u8 spawnB)
 
 ActorBlock* WhipActor(PlayerRecord* player)
 {
-    return player->whip && playerLinks.whipActor ? playerLinks.whipActor(player->whip) : nullptr;
-}
-
-void PlayIfLoaded(u32 sound)
-{
-    if (sound)
-        QueueSound((u16)sound);
+    return player->whip ? &player->whip->actor : nullptr;
 }
 
 } // namespace
 
 u32 PlayerWhipState(const PlayerRecord* player)
 {
-    if (!player->whip || !playerLinks.whipState)
-        return 0;
-    return *playerLinks.whipState(player->whip);
+    return player->whip ? player->whip->state : 0;
 }
 
 void SetPlayerWhipState(PlayerRecord* player, u32 state)
 {
-    if (player->whip && playerLinks.whipState)
-        *playerLinks.whipState(player->whip) = state;
+    if (player->whip)
+        player->whip->state = state;
 }
 
 // ---- Load and Unload ----
@@ -157,11 +149,10 @@ void PlayerInit(void* instance)
     player->actor.spawnX = header->x;
     player->actor.spawnY = header->y;
 
-    // The whip: attached only when it really spawned, so a missing type leaves the slots alone.
-    if (void* whip = SpawnIfPossible(playerLinks.whipType, header->x, header->y, 0, 0)) {
+    // The whip: attached only when it really spawned, so a type not loaded leaves the slots alone.
+    if (void* whip = SpawnIfPossible(&Whip, header->x, header->y, 0, 0)) {
         player->whip = (WhipRecord*)whip;
-        if (ActorBlock* whipActor = WhipActor(player))
-            AttachActor(&player->actor, whipActor);
+        AttachActor(&player->actor, &player->whip->actor);
     }
 
     player->grappleStyle = grappleStyle;
@@ -235,8 +226,8 @@ void PlayerUpdate(void* instance)
         player->state(player);
 
     // The hanging state runs the whip itself: once a tick either way.
-    if (ran != PlayerStateHanging && player->actor.hitlag == 0 && player->whip && playerLinks.whipDispatch)
-        playerLinks.whipDispatch(player);
+    if (ran != PlayerStateHanging && player->actor.hitlag == 0 && player->whip)
+        UpdateWhip(player);
 
     if (!player->editing && player->actor.hitlag == 0) {
         UpdateAnimPlayer(&player->anim);
@@ -253,7 +244,8 @@ void PlayerUpdate(void* instance)
             if (!player->attackState) {
                 // A throw: the whip leaves the hand at the release frame.
                 if (player->overlay.frameIndex == throwReleaseFrame) {
-                    PlayIfLoaded(playerLinks.whipFireSound);
+                    if (whipFireSound)
+                        QueueSound((u16)whipFireSound);
                     player->whipExtension = 1;
                     SetPlayerWhipState(player, 0);
                 } else if (player->overlay.finished) {
@@ -283,7 +275,7 @@ void PlayerUpdate(void* instance)
             QueueSound((u16)healthSound);
             forHealth = 1;
         }
-        SpawnIfPossible(playerLinks.bonusType, header->x, header->y, forHealth, (u8)header->index);
+        SpawnIfPossible(&Bonus, header->x, header->y, forHealth, (u8)header->index);
     }
 
     // Running dust, once a cycle of the run.
@@ -293,7 +285,7 @@ void PlayerUpdate(void* instance)
         const i32 t = (i32)header->angle & 255;
         const f32 x = header->x - (f32)cosTable[(t - 64) & 255] * 12.0f / 327.68f;
         const f32 y = header->y + (f32)cosTable[t] * 16.0f / 327.68f;
-        if (void* dust = SpawnIfPossible(playerLinks.dustType, x, y, 0, 0)) {
+        if (void* dust = SpawnIfPossible(&FX, x, y, 0, 0)) {
             ObjectHeader* dustHeader = HeaderOf(dust);
             dustHeader->drawLayer = header->drawLayer;
             dustHeader->rotation = header->angle;
@@ -301,10 +293,10 @@ void PlayerUpdate(void* instance)
             dustHeader->groundSpeed = header->groundSpeed * 0.25f;
             if (player->anim.prevFrameIndex != 0xFFFF) {
                 const f32 speed = std::fabs(header->groundSpeed);
-                AnimPlayer* cursor = playerLinks.dustCursor ? playerLinks.dustCursor(dust) : nullptr;
+                AnimPlayer* cursor = &((EffectRecord*)dust)->anim;
                 if (speed < 8.0f)
                     DespawnObject(dustHeader);
-                else if (speed < 12.0f && cursor && cursor->playing && cursor->set)
+                else if (speed < 12.0f && cursor->playing && cursor->set)
                     SetAnim(cursor, cursor->set, fastDustAnim, 0, 0);
             }
         }

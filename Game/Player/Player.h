@@ -91,24 +91,6 @@ void FollowPlayerCamera(ObjectHeader* followed);
 // Player 1's record while one is spawned, else null.
 PlayerRecord* FirstPlayer();
 
-// What the player needs of objects that other files own. Each owner fills in its part in its Load
-// and empties it in its Unload. A part left empty means the player goes without it: no whip is
-// spawned (its state reads 0 and nothing runs its dispatcher), no whip sound plays, and no bonus
-// text or running dust appears.
-struct PlayerLinks {
-    ObjectType* whipType; // spawned by PlayerInit, one a player
-    ActorBlock* (*whipActor)(WhipRecord* whip);
-    u32* (*whipState)(WhipRecord* whip);
-    PlayerState whipDispatch; // fire, aim and dispatch, once a tick outside hit-stop
-    PlayerState applyAimInput;
-    PlayerState fireWhip;
-    u32 whipFireSound, attackSound, attack2Sound, attackAirSound; // 0: not loaded
-    ObjectType* bonusType;                      // the text over a health or life gain
-    ObjectType* dustType;                       // the running dust
-    AnimPlayer* (*dustCursor)(void* instance);  // the dust's animation cursor
-};
-extern PlayerLinks playerLinks;
-
 // The state of the player's whip; 0 while it has none.
 u32 PlayerWhipState(const PlayerRecord* player);
 void SetPlayerWhipState(PlayerRecord* player, u32 state);

@@ -15,6 +15,7 @@
 #include "Game/Player/Player.h"
 #include "Game/Player/PlayerMotion.h"
 #include "Game/Stages/StageSettings.h"
+#include "Game/Whip/Whip.h"
 
 // ---- Shared with the hit and defeat states ----
 
@@ -327,13 +328,13 @@ bool Actions(PlayerRecord* player, u32 pressed)
     if (!inAir && t > 32 && t < 224)
         return false;
 
-    if (player->whip && playerLinks.applyAimInput) {
-        playerLinks.applyAimInput(player);
+    if (player->whip) {
+        ApplyAimInput(player);
         // A direct-aim press presses the grapple button in the same tick.
         pressed |= playerControls[player->player & (playerCount - 1)].pressedMask & ButtonGrapple;
     }
-    if ((pressed & ButtonGrapple) && player->whip && playerLinks.fireWhip)
-        playerLinks.fireWhip(player);
+    if ((pressed & ButtonGrapple) && player->whip)
+        FireWhip(player);
 
     if ((pressed & ButtonAttack) && (player->overlay.animIndex == 0 || player->overlay.frameIndex > 4) &&
         player->whipExtension == 0) {
@@ -341,19 +342,19 @@ bool Actions(PlayerRecord* player, u32 pressed)
             if (!ShowsBody(player, airAttackRight) && !ShowsBody(player, airAttackLeft)) {
                 player->attackState = 1;
                 SetAnim(&player->anim, &playerAnimSet, Facing(player, airAttackRight, airAttackLeft), 0, 1);
-                if (playerLinks.attackAirSound)
-                    QueueSound((u16)playerLinks.attackAirSound);
+                if (whipAttackAirSound)
+                    QueueSound((u16)whipAttackAirSound);
             }
         } else if (player->attackState == 1) {
             player->attackState = 2;
             SetAnim(&player->overlay, &playerAnimSet, Facing(player, secondSwingRight, secondSwingLeft), 0, 1);
-            if (playerLinks.attack2Sound)
-                QueueSound((u16)playerLinks.attack2Sound);
+            if (whipAttack2Sound)
+                QueueSound((u16)whipAttack2Sound);
         } else {
             player->attackState = 1;
             SetAnim(&player->overlay, &playerAnimSet, Facing(player, swingRight, swingLeft), 0, 1);
-            if (playerLinks.attackSound)
-                QueueSound((u16)playerLinks.attackSound);
+            if (whipAttackSound)
+                QueueSound((u16)whipAttackSound);
         }
     }
     return (pressed & (ButtonGrapple | ButtonAttack)) != 0;
@@ -535,8 +536,8 @@ void PlayerBounceOff(PlayerRecord* player)
 
 void PlayerStateHanging(PlayerRecord* player)
 {
-    if (player->actor.hitlag == 0 && player->whip && playerLinks.whipDispatch)
-        playerLinks.whipDispatch(player);
+    if (player->actor.hitlag == 0 && player->whip)
+        UpdateWhip(player);
 
     if (player->hangTimer)
         --player->hangTimer;

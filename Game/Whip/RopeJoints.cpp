@@ -9,8 +9,10 @@
 #include "Engine/Collision/TileQuery.h"
 #include "Engine/Common/Debug.h"
 #include "Game/Actors/HitResolution.h"
+#include "Game/Enemies/Audrey.h"
 #include "Game/Player/Player.h"
 #include "Game/Whip/Whip.h"
+#include "Game/World/Platform.h"
 
 namespace {
 
@@ -246,9 +248,9 @@ void RetractRope(PlayerRecord* player)
     // anything else is dragged until the last 32 px and then frozen a moment as it is let go.
     if (ObjectHeader* hooked = whip->hookedObject) {
         ActorBlock* held = ActorOfHeader(hooked);
-        if (hooked->type && hooked->type == whipLinks.platformType) {
+        if (hooked->type == &Platform) {
             ReleaseWhipHook(whip);
-        } else if (hooked->type && hooked->type == whipLinks.audreyType) {
+        } else if (hooked->type == &Audrey) {
             if (held)
                 held->hitlag = hookedFreeze;
             ReleaseWhipHook(whip);

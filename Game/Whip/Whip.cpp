@@ -32,7 +32,6 @@ ObjectType Whip;
 WhipRecord** whipInstances;
 AnimSet whipAnimSet;
 ActorProperties whipProperties;
-WhipLinks whipLinks;
 u32 whipHitSound, whipHookSound, whipAttackSound, whipAttack2Sound, whipAttackAirSound, whipFireSound,
     whipBungeeSound;
 
@@ -210,20 +209,6 @@ bool WhipTipCanCatch(WhipRecord* whip)
 
 // ---- Load and Unload ----
 
-namespace {
-
-ActorBlock* WhipActorOf(WhipRecord* whip)
-{
-    return &whip->actor;
-}
-
-u32* WhipStateOf(WhipRecord* whip)
-{
-    return &whip->state;
-}
-
-} // namespace
-
 void WhipLoad(const char* placementPath)
 {
     LoadAnim("Data/Sprites/Global/Whip.man", &whipAnimSet);
@@ -246,17 +231,6 @@ void WhipLoad(const char* placementPath)
     if (Whip.loadCount < 2)
         SetObjectTypeName(&Whip, "Whip");
 
-    playerLinks.whipType = &Whip;
-    playerLinks.whipActor = WhipActorOf;
-    playerLinks.whipState = WhipStateOf;
-    playerLinks.whipDispatch = UpdateWhip;
-    playerLinks.applyAimInput = ApplyAimInput;
-    playerLinks.fireWhip = FireWhip;
-    playerLinks.whipFireSound = whipFireSound;
-    playerLinks.attackSound = whipAttackSound;
-    playerLinks.attack2Sound = whipAttack2Sound;
-    playerLinks.attackAirSound = whipAttackAirSound;
-
     if (placementPath)
         LoadObjectPlacements(&Whip, placementPath);
 }
@@ -273,18 +247,11 @@ void WhipUnload()
     FreeSound(whipFireSound);
     FreeSound(whipBungeeSound);
     FreeObjectType(&Whip);
-    // A stage switch loads the next stage before unloading this one: the links stay while the
-    // type is still held.
-    if (!Whip.registered || Whip.loadCount == 0) {
-        playerLinks.whipType = nullptr;
-        playerLinks.whipActor = nullptr;
-        playerLinks.whipState = nullptr;
-        playerLinks.whipDispatch = nullptr;
-        playerLinks.applyAimInput = nullptr;
-        playerLinks.fireWhip = nullptr;
-        playerLinks.whipFireSound = playerLinks.attackSound = playerLinks.attack2Sound =
-            playerLinks.attackAirSound = 0;
-    }
+    // The player plays the throw and swing sounds only while a stage holds the whip: the ids read 0
+    // once the last one has let it go (a stage switch loads the next stage before unloading this).
+    if (!Whip.registered)
+        whipHitSound = whipHookSound = whipAttackSound = whipAttack2Sound = whipAttackAirSound = whipFireSound =
+            whipBungeeSound = 0;
 }
 
 // ---- Init and Reset ----

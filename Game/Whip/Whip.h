@@ -60,15 +60,6 @@ extern ActorProperties whipProperties;
 extern u32 whipHitSound, whipHookSound, whipAttackSound, whipAttack2Sound, whipAttackAirSound, whipFireSound,
     whipBungeeSound;
 
-// Types the rope's retraction treats apart that live in other files. Each owner fills in its part
-// in its Load and empties it in its last Unload; a part left empty means no object of that kind is
-// in play.
-struct WhipLinks {
-    ObjectType* platformType; // let go at once
-    ObjectType* audreyType;   // frozen a moment and let go at once
-};
-extern WhipLinks whipLinks;
-
 // The player that owns a whip (the player instance of the whip's index), or null.
 PlayerRecord* WhipPlayer(WhipRecord* whip);
 
@@ -94,7 +85,7 @@ void BreakWhip(WhipRecord* whip);
 // Lets go of the hooked object: it loses its held mark and the hook holds nothing.
 void ReleaseWhipHook(WhipRecord* whip);
 
-// Fire, aim and dispatch; the player's states call these through playerLinks.
+// Fire, aim and dispatch, called by the player's update and states.
 void UpdateWhip(PlayerRecord* player);
 void FireWhip(PlayerRecord* player);
 void ApplyAimInput(PlayerRecord* player);

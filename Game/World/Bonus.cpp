@@ -41,7 +41,6 @@ void BonusLoad(const char* placementPath)
     Bonus.cullMarginY = -1;
     RegisterObjectType(placementPath, &Bonus, (void***)&bonusInstances, sizeof(BonusRecord), BonusUpdate, ObjectNoOp,
                        BonusDraw, ObjectNoOp, ObjectNoOp, BonusReset, BonusInit, nullptr, BonusLoad, BonusUnload);
-    playerLinks.bonusType = &Bonus;
     if (placementPath)
         LoadObjectPlacements(&Bonus, placementPath);
 }
@@ -50,9 +49,6 @@ void BonusUnload()
 {
     FreeAnim(&bonusAnimSet);
     FreeObjectType(&Bonus);
-    // The player spawns no text once the last stage holding the type has let it go.
-    if (!Bonus.registered)
-        playerLinks.bonusType = nullptr;
 }
 
 // ---- Init and Reset ----

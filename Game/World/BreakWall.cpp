@@ -12,7 +12,6 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Actors/EnemyLibrary.h"
-#include "Game/Actors/HitResolution.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
@@ -56,7 +55,6 @@ void BreakWallLoad(const char* placementPath)
         SetObjectTypeName(&BreakWall, "BreakWall");
         BreakWall.reserved = ObjectNoOp;
     }
-    hitLinks.breakWallType = &BreakWall;
     if (placementPath)
         LoadObjectPlacements(&BreakWall, placementPath);
 }
@@ -64,8 +62,6 @@ void BreakWallLoad(const char* placementPath)
 void BreakWallUnload()
 {
     UnloadEnemyType(&BreakWall, &breakWallAnimSet, &breakWallProperties);
-    if (BreakWall.loadCount == 0)
-        hitLinks.breakWallType = nullptr;
 }
 
 // ---- Init and Reset ----

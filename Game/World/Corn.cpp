@@ -12,7 +12,6 @@
 #include "Engine/Common/Random.h"
 #include "Game/Actors/Effects.h"
 #include "Game/Actors/EnemyLibrary.h"
-#include "Game/Actors/HitResolution.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Stages/StageSettings.h"
 #include "Game/World/Wagon.h"
@@ -191,7 +190,6 @@ void CornLoad(const char* placementPath)
         SetObjectTypeName(&Corn, "Corn");
         Corn.reserved = ObjectNoOp;
     }
-    hitLinks.cornType = &Corn;
     if (placementPath)
         LoadObjectPlacements(&Corn, placementPath);
 }
@@ -202,8 +200,6 @@ void CornUnload()
     FormatDebugText("Value: %d", (i32)cornProperties.useCount);
     FreeEnemyProperties(&cornProperties);
     FreeObjectType(&Corn);
-    if (!Corn.registered)
-        hitLinks.cornType = nullptr;
 }
 
 // ---- Init and Reset ----

@@ -219,7 +219,6 @@ void PlatformLoad(const char* placementPath)
             Platform.reserved = ObjectNoOp;
         }
     }
-    whipLinks.platformType = &Platform;
     if (placementPath)
         LoadObjectPlacements(&Platform, placementPath);
 }
@@ -229,8 +228,6 @@ void PlatformUnload()
     if (Platform.loadCount < 2 && platformAnimSet.loaded)
         FreeAnim(&platformAnimSet);
     FreeObjectType(&Platform);
-    if (!Platform.registered)
-        whipLinks.platformType = nullptr;
 }
 
 // ---- Init and Reset ----

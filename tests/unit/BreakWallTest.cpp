@@ -26,7 +26,6 @@ protected:
     TileLayer layers[layerCount]{};
     Layout* savedLayout = nullptr;
     u8 savedBreakLayers[4]{};
-    HitLinks savedLinks{};
     ObjectType otherAttacker{};
 
     void SetUp() override
@@ -47,7 +46,6 @@ protected:
         const u8 testLayers[4] = {1, 1, 2, 3};
         for (int i = 0; i < 4; ++i)
             breakWallLayers[i] = testLayers[i];
-        savedLinks = hitLinks;
         BreakWallLoad(nullptr);
     }
 
@@ -56,7 +54,6 @@ protected:
         BreakWallUnload();
         FreeObjectTypeRegistry();
         breakWallAnimSet = AnimSet{};
-        hitLinks = savedLinks;
         for (int i = 0; i < 4; ++i)
             breakWallLayers[i] = savedBreakLayers[i];
         currentLayout = savedLayout;
@@ -109,9 +106,8 @@ protected:
     }
 };
 
-TEST_F(BreakWallTest, LoadFillsTheHitLinksAndTheSettings)
+TEST_F(BreakWallTest, LoadFillsTheSettings)
 {
-    EXPECT_EQ(hitLinks.breakWallType, &BreakWall);
     EXPECT_EQ(BreakWall.updatePass, 4);
     EXPECT_EQ(BreakWall.drawLayer, 14);
     EXPECT_EQ(BreakWall.growthStep, 128u);

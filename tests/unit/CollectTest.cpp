@@ -269,7 +269,6 @@ TEST_F(CollectTest, NothingMovesWhilePausedAndTheFlyerNeitherSpinsNorShrinks)
 
 TEST_F(CollectTest, BonusGlyphsRiseEightTicksApartHoldAndLeave)
 {
-    EXPECT_EQ(playerLinks.bonusType, &Bonus);
     SpawnPlayer(200.0f);
     lastSpawnedInstance = nullptr;
     SpawnObject(&Bonus, player->header->x, player->header->y, 1, (u8)player->header->index);
@@ -314,15 +313,6 @@ TEST_F(CollectTest, BonusGlyphsRiseEightTicksApartHoldAndLeave)
     }
     // The third glyph fades in 8 steps of 32 and the object goes on the tick after.
     EXPECT_EQ(removed, leaving[2] + 9);
-}
-
-TEST_F(CollectTest, BonusLinkLastsAsLongAsAStageHoldsTheType)
-{
-    BonusLoad(nullptr); // a second stage takes the type
-    BonusUnload();
-    EXPECT_EQ(playerLinks.bonusType, &Bonus);
-    BonusUnload();
-    EXPECT_EQ(playerLinks.bonusType, nullptr);
 }
 
 } // namespace

@@ -38,7 +38,6 @@ protected:
         wagonAnimSet = AnimSet{};
         wagonProperties = ActorProperties{};
         gibletsAnimSet = AnimSet{};
-        hitLinks = HitLinks{};
     }
 
     void LoadCorn(int plantPoints = 8)
@@ -74,16 +73,15 @@ protected:
     }
 };
 
-TEST_F(CornTest, LoadLinksTheTypeForHitResolutionAndUnloadClearsIt)
+TEST_F(CornTest, LoadRegistersTheTypeAndUnloadFreesIt)
 {
     LoadCorn();
     ASSERT_FALSE(HasFatalFailure());
-    EXPECT_EQ(hitLinks.cornType, &Corn);
     EXPECT_EQ(Corn.updatePass, 2);
     EXPECT_EQ(Corn.growthStep, 256u);
     EXPECT_STREQ(Corn.name, "Corn");
     CornUnload();
-    EXPECT_EQ(hitLinks.cornType, nullptr);
+    EXPECT_FALSE(Corn.registered);
 }
 
 TEST_F(CornTest, APlantRaisesEightStalksEvenFromFewerPoints)

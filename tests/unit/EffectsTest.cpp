@@ -36,7 +36,6 @@ using namespace datakit;
 class EffectsTest : public HeadlessGame, protected TestFolder {
 protected:
     Stage stage{}, otherStage{};
-    PlayerLinks savedLinks{};
 
     void SetUp() override
     {
@@ -45,8 +44,6 @@ protected:
         FreeObjectTypeRegistry();
         forceFree = 0;
         scrollX = scrollY = 0;
-        savedLinks = playerLinks;
-        playerLinks = PlayerLinks{};
         currentStage = &stage;
         previousStage = &otherStage;
         ASSERT_TRUE(WriteEffectData("."));
@@ -62,7 +59,6 @@ protected:
         explosionAnimSet = AnimSet{};
         fxAnimSet = AnimSet{};
         gibletsAnimSet = AnimSet{};
-        playerLinks = savedLinks;
         scrollX = scrollY = 0;
         PutDrawStateBack();
         LeaveTestFolder();
@@ -164,26 +160,21 @@ TEST_F(EffectsTest, LoadWritesTheSettingsOfTheThreeTypes)
     EXPECT_EQ(placeableTypeCount, 0u);
 }
 
-TEST_F(EffectsTest, FXFillsThePlayersDustLinksUntilItsLastUnload)
+TEST_F(EffectsTest, FXStaysSpawnableUntilItsLastUnload)
 {
-    EXPECT_EQ(playerLinks.dustType, &FX);
-    ASSERT_NE(playerLinks.dustCursor, nullptr);
-    EffectRecord* dust = Spawn(&FX, 0.0f, 0.0f, FXDirected, 0);
-    ASSERT_NE(dust, nullptr);
-    EXPECT_EQ(playerLinks.dustCursor(dust), &dust->anim);
-
-    // A stage switch loads the next stage before unloading the last: the links stay.
+    // A stage switch loads the next stage before unloading the last: the player's dust still spawns.
     currentStage = &otherStage;
     previousStage = &stage;
     FXLoad(nullptr);
     EXPECT_EQ(FX.loadCount, 2u);
     FXUnload();
-    EXPECT_EQ(playerLinks.dustType, &FX);
-    EXPECT_NE(playerLinks.dustCursor, nullptr);
+    EXPECT_TRUE(FX.registered);
+    EXPECT_NE(Spawn(&FX, 0.0f, 0.0f, FXDirected, 0), nullptr);
     FXUnload();
     EXPECT_FALSE(FX.registered);
-    EXPECT_EQ(playerLinks.dustType, nullptr);
-    EXPECT_EQ(playerLinks.dustCursor, nullptr);
+    lastSpawnedInstance = nullptr;
+    SpawnObject(&FX, 0.0f, 0.0f, FXDirected, 0);
+    EXPECT_EQ(lastSpawnedInstance, nullptr);
     EXPECT_FALSE(fxAnimSet.loaded);
 }
 

@@ -89,7 +89,6 @@ protected:
         for (u8& layer : collisionLayerTable)
             layer = 0;
         playerStageSetting = 0;
-        playerLinks = PlayerLinks{};
         for (PlayerControls& controls : playerControls)
             controls.heldMask = controls.pressedMask = 0;
         for (PlayerProgress& progress : playerProgress)

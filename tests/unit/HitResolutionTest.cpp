@@ -15,6 +15,8 @@
 #include "Game/Actors/Effects.h"
 #include "Game/Actors/HitResolution.h"
 #include "Game/Player/Player.h"
+#include "Game/World/BreakWall.h"
+#include "Game/World/Corn.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/TestFolder.h"
 #include "tools/datakit/ActorData.h"
@@ -126,7 +128,6 @@ protected:
         EnterTestFolder("palvic-hits-");
         FreeObjectTypeRegistry();
         forceFree = 0;
-        hitLinks = HitLinks{};
         soundQueue = SoundQueue{};
         // A stage entered anew; serial 0 is what a fresh block has taken, so attacks start past it.
         currentStage = &stage;
@@ -159,8 +160,6 @@ protected:
         FreeEnemyProperties(&properties);
         FreeAnim(&set);
         ClearActorTypeList();
-        hitLinks = HitLinks{};
-        playerLinks = PlayerLinks{};
         playerAnimSet = AnimSet{};
         playerProperties = ActorProperties{};
         explosionAnimSet = AnimSet{};
@@ -426,15 +425,15 @@ TEST_F(HitResolutionTest, ALethalHitFreezesTheVictimFor38Ticks)
 
 TEST_F(HitResolutionTest, CornTakesNoSparksAndTwoTicksFromAPlayer)
 {
-    hitLinks.cornType = &victimType;
+    // The fighter in the corn's place: the exchange knows corn by its type alone.
+    Place(victim, &Corn, 116.0f, Idle);
     Frame();
     EXPECT_EQ(victim.actor.hp, 16.0f - pokeDamage);
     EXPECT_EQ(Explosion.liveCount, 0u);
     EXPECT_EQ(victim.actor.hitlag, pokeHitlag); // not a player's hit
     // Two corn plants never meet.
-    Place(victim, &victimType, 116.0f, Idle);
-    hitLinks.cornType = &victimType;
-    attacker.header.type = &victimType;
+    Place(victim, &Corn, 116.0f, Idle);
+    attacker.header.type = &Corn;
     attacker.header.index = 1;
     Frame();
     EXPECT_EQ(victim.actor.hp, 16.0f);
@@ -495,9 +494,8 @@ TEST_F(PlayerHitExchangeTest, ScoreForAPlayersHit)
     };
     for (const ScoreCase& c : cases) {
         SCOPED_TRACE(c.name);
-        Place(victim, &victimType, 116.0f, c.victimAnimation);
+        Place(victim, c.victimIsBreakWall ? &BreakWall : &victimType, 116.0f, c.victimAnimation);
         victim.actor.hp = c.victimHp;
-        hitLinks.breakWallType = c.victimIsBreakWall ? &victimType : nullptr;
         ArmPlayer(Poke);
         playerProgress[0].score = 0;
         Frame(victim.actor, player->actor);

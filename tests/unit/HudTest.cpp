@@ -59,7 +59,6 @@ protected:
         hudAnimSet = AnimSet{};
         playerAnimSet = AnimSet{};
         playerProperties = ActorProperties{};
-        playerLinks = PlayerLinks{};
         for (PlayerProgress& progress : playerProgress)
             progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
         scrollX = scrollY = 0;

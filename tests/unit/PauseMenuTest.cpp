@@ -11,6 +11,7 @@
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/Input.h"
 #include "Game/Display/Fade.h"
+#include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
@@ -26,16 +27,14 @@ namespace {
 
 void NoUnload() {}
 
-// A stand-in for the input-configuration menu: it only remembers which menu opened it.
-struct ControlsProbe {
-    ObjectHeader* header;
-    u32 pauseMenuIndex;
-};
-ObjectType controlsProbeType;
-void** controlsProbes;
-void SetProbeMenuIndex(void* menu, u32 index)
+// The input-configuration menu's type with handlers that do nothing: the pause menu's side alone.
+void RegisterIdleControlsMenu()
 {
-    ((ControlsProbe*)menu)->pauseMenuIndex = index;
+    InputConfigMenu.runsWhilePaused = 1;
+    InputConfigMenu.cullMarginX = InputConfigMenu.cullMarginY = -1;
+    RegisterObjectType(nullptr, &InputConfigMenu, (void***)&inputConfigMenuInstances, sizeof(InputConfigMenuRecord),
+                       ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, nullptr,
+                       nullptr, NoUnload);
 }
 
 class PauseMenuTest : public HeadlessGame, protected TestFolder {
@@ -53,7 +52,6 @@ protected:
         currentStage = &stage;
         previousStage = &otherStage;
         bossDefeated = 0;
-        pauseMenuLinks = PauseMenuLinks{};
         ClearControls();
         ASSERT_TRUE(datakit::WriteFadeData("."));
         ASSERT_TRUE(datakit::WriteHudData("."));
@@ -84,7 +82,6 @@ protected:
     {
         FreeObjectTypeRegistry();
         pauseMenuAnimSet = AnimSet{};
-        pauseMenuLinks = PauseMenuLinks{};
         ResetCameras();
         for (Camera& camera : cameras)
             camera = Camera{};
@@ -339,11 +336,7 @@ TEST_F(PauseMenuTest, ControlsWithoutTheConfigurationMenuChangesNothing)
 
 TEST_F(PauseMenuTest, ControlsSlidesTheMenuOutForTheConfigurationMenu)
 {
-    controlsProbeType.runsWhilePaused = 1;
-    controlsProbeType.cullMarginX = controlsProbeType.cullMarginY = -1;
-    RegisterObjectType(nullptr, &controlsProbeType, &controlsProbes, sizeof(ControlsProbe), ObjectNoOp, ObjectNoOp,
-                       ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, nullptr, nullptr, NoUnload);
-    pauseMenuLinks = PauseMenuLinks{&controlsProbeType, SetProbeMenuIndex};
+    RegisterIdleControlsMenu();
     OpenPauseMenu();
     menu->cursor = 1;
     const f32 W = (f32)screenWidth;
@@ -351,15 +344,15 @@ TEST_F(PauseMenuTest, ControlsSlidesTheMenuOutForTheConfigurationMenu)
     EXPECT_EQ(menu->inControls, 1);
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(menu->lineTarget[i].x, W / 2 - W) << i;
-    ASSERT_EQ(controlsProbeType.liveCount, 1u);
-    const ControlsProbe* probe = (ControlsProbe*)controlsProbes[menu->controlsMenuIndex];
-    EXPECT_EQ(probe->header->x, 2 * W);
-    EXPECT_EQ(probe->pauseMenuIndex, menu->header->index);
+    ASSERT_EQ(InputConfigMenu.liveCount, 1u);
+    const InputConfigMenuRecord* controls = inputConfigMenuInstances[menu->controlsMenuIndex];
+    EXPECT_EQ(controls->header->x, 2 * W);
+    EXPECT_EQ(controls->pauseMenuIndex, menu->header->index);
     // The menu takes no input while the other one is open, and the dim stays.
     Tick(ButtonDown);
     EXPECT_EQ(menu->cursor, 1);
     Tick(ButtonStart);
-    EXPECT_EQ(controlsProbeType.liveCount, 1u);
+    EXPECT_EQ(InputConfigMenu.liveCount, 1u);
     EXPECT_EQ(pauseMenuOpen, 1);
 }
 
@@ -403,11 +396,7 @@ TEST_F(PauseMenuTest, TitleMenuStartGameAndClose)
 
 TEST_F(PauseMenuTest, TitleMenuHasFourItemsOnceTheBossIsBeatenAndThreeBefore)
 {
-    controlsProbeType.runsWhilePaused = 1;
-    controlsProbeType.cullMarginX = controlsProbeType.cullMarginY = -1;
-    RegisterObjectType(nullptr, &controlsProbeType, &controlsProbes, sizeof(ControlsProbe), ObjectNoOp, ObjectNoOp,
-                       ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, nullptr, nullptr, NoUnload);
-    pauseMenuLinks = PauseMenuLinks{&controlsProbeType, SetProbeMenuIndex};
+    RegisterIdleControlsMenu();
     enum Effect { StartGame, BoneZone, Controls, Close };
     struct Case {
         u8 boss;
@@ -464,9 +453,9 @@ TEST_F(PauseMenuTest, TitleMenuHasFourItemsOnceTheBossIsBeatenAndThreeBefore)
         for (u32 i = 0; i < Fade.poolSize; ++i)
             if (Fade.pool[i]->alive)
                 DespawnObject(Fade.pool[i]);
-        for (u32 i = 0; i < controlsProbeType.poolSize; ++i)
-            if (controlsProbeType.pool[i]->alive)
-                DespawnObject(controlsProbeType.pool[i]);
+        for (u32 i = 0; i < InputConfigMenu.poolSize; ++i)
+            if (InputConfigMenu.pool[i]->alive)
+                DespawnObject(InputConfigMenu.pool[i]);
     }
 }
 

@@ -17,6 +17,7 @@
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Player/Player.h"
+#include "Game/Whip/Whip.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/TestFolder.h"
 #include "tools/datakit/ManifestWriter.h"
@@ -58,12 +59,6 @@ datakit::Manifest ProbeManifest()
     return m;
 }
 
-u32 probeWhipState;
-u32* ProbeWhipState(WhipRecord*)
-{
-    return &probeWhipState;
-}
-
 PlayerRecord* previewed;
 u32 previewCount;
 void CountPreview(void* instance)
@@ -77,8 +72,7 @@ protected:
     AnimSet probeSet{};
     ObjectHeader header{};
     PlayerRecord player{};
-    alignas(16) u8 fakeWhip[64] = {};
-    PlayerLinks savedLinks{};
+    WhipRecord whip{};
     u32 savedPlaceableCount = 0;
 
     void SetUp() override
@@ -88,7 +82,6 @@ protected:
         forceFree = 0;
         scrollX = scrollY = 0;
         debugView = 0;
-        savedLinks = playerLinks;
         savedPlaceableCount = placeableTypeCount;
         ASSERT_TRUE(datakit::WritePlayerData("."));
         datakit::TgaImage sheet;
@@ -113,7 +106,6 @@ protected:
 
     void TearDown() override
     {
-        playerLinks = savedLinks;
         placeableTypeCount = savedPlaceableCount;
         debugView = 0;
         FreeAnim(&probeSet);
@@ -144,12 +136,11 @@ protected:
         player.attackState = attackState;
     }
 
-    // A whip in the given state; the links read it through the player's own accessor.
+    // A whip in the given state, read through the player's own accessor.
     void Whip(u32 state, u16 angle = 0)
     {
-        player.whip = (WhipRecord*)fakeWhip;
-        playerLinks.whipState = ProbeWhipState;
-        probeWhipState = state;
+        player.whip = &whip;
+        whip.state = state;
         player.ropeAngle = angle;
     }
 
@@ -226,7 +217,6 @@ TEST_F(PlayerDrawTest, EachBodyAnimationBringsItsLayers)
             Overlay((u16)c.overlay, c.overlayFrame, c.attackState);
         else
             player.attackState = c.attackState;
-        playerLinks = savedLinks;
         if (c.whipState >= 0)
             Whip((u32)c.whipState);
         Clear();

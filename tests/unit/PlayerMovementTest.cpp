@@ -20,10 +20,12 @@
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/StageSettings.h"
+#include "Game/Whip/Whip.h"
 #include "tests/unit/PlayerWorld.h"
 #include "tools/datakit/ActorData.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/PlayerArt.h"
+#include "tools/datakit/WhipArt.h"
 
 namespace {
 
@@ -806,72 +808,49 @@ TEST_F(PlayerTest, InitSetsTheTuningAndTheCamera)
     EXPECT_EQ(Player.growthStep, 32u);
 }
 
-TEST_F(PlayerTest, NoWhipTypeLeavesTheChildSlotsAlone)
+TEST_F(PlayerTest, WithoutTheWhipLoadedTheChildSlotsStayEmptyAndNoWhipSoundPlays)
 {
     LoadWorld(Flat());
-    ObjectType neverRegistered{};
-    playerLinks.whipType = &neverRegistered;
+    ASSERT_FALSE(Whip.registered);
     SpawnStanding(200.0f, 192.0f);
     EXPECT_EQ(player->whip, nullptr);
     EXPECT_EQ(player->actor.childCount, 0);
     for (ActorBlock* child : player->actor.children)
         EXPECT_EQ(child, nullptr);
     EXPECT_EQ(PlayerWhipState(player), 0u);
-    // The states run without it: a grapple press and a bounce.
+    // The states run without it: a grapple press, a swing (silent) and a bounce.
+    soundQueue = SoundQueue{};
     Tick(0, ButtonGrapple);
+    Tick(0, ButtonAttack);
+    EXPECT_EQ(player->attackState, 1);
+    EXPECT_EQ(soundQueue.count, 0);
     PlayerBounceOff(player);
     Tick(0);
     EXPECT_EQ(player->whip, nullptr);
 }
 
-// A stand-in whip type: the actor block right behind the header pointer, and a state.
-struct StandInWhip {
-    ObjectHeader* header;
-    ActorBlock actor;
-    u32 state;
-};
-ObjectType standInWhipType;
-void** standInWhips;
-u32 standInDispatches;
-
-void StandInInit(void* instance)
-{
-    StandInWhip* whip = (StandInWhip*)instance;
-    whip->actor = ActorBlock{};
-    whip->actor.slotInParent = 255;
-    whip->state = 3;
-}
-void StandInNothing(void*) {}
-
-TEST_F(PlayerTest, AWhipThatSpawnsIsAttachedAndReadThroughTheLinks)
+TEST_F(PlayerTest, TheWhipThatSpawnsWithThePlayerIsItsChildAndItsStateIsPutBack)
 {
     LoadWorld(Flat());
-    standInWhipType = ObjectType{};
-    standInWhipType.growthStep = 4;
-    RegisterObjectType(nullptr, &standInWhipType, &standInWhips, sizeof(StandInWhip), StandInNothing, StandInNothing,
-                       StandInNothing, nullptr, nullptr, StandInNothing, StandInInit, nullptr, nullptr, nullptr);
-    standInDispatches = 0;
-    playerLinks.whipType = &standInWhipType;
-    playerLinks.whipActor = [](WhipRecord* whip) { return &((StandInWhip*)whip)->actor; };
-    playerLinks.whipState = [](WhipRecord* whip) { return &((StandInWhip*)whip)->state; };
-    playerLinks.whipDispatch = [](PlayerRecord*) { ++standInDispatches; };
+    ASSERT_TRUE(datakit::WriteWhipData("."));
+    WhipLoad(nullptr); // as a stage loads them: the whip first
     SpawnStanding(200.0f, 192.0f);
-    StandInWhip* whip = (StandInWhip*)player->whip;
+    WhipRecord* whip = player->whip;
     ASSERT_NE(whip, nullptr);
+    EXPECT_EQ(Whip.liveCount, 1u);
     EXPECT_EQ(player->actor.childCount, 1);
     EXPECT_EQ(player->actor.children[0], &whip->actor);
     EXPECT_EQ(whip->actor.parent, &player->actor);
     EXPECT_EQ(whip->actor.slotInParent, 0);
-    // The late update put a let-go whip (state 3, no throw) back to idle; the update ran the
-    // dispatcher once a tick.
-    EXPECT_EQ(whip->state, 0u);
-    const u32 before = standInDispatches;
-    Ticks(3, 0);
-    EXPECT_EQ(standInDispatches, before + 3);
+    // The late update puts a let-go whip (state 3, no throw) back to idle.
+    whip->state = WhipRetract;
+    ASSERT_EQ(player->whipExtension, 0);
+    Player.LateUpdate(player);
+    EXPECT_EQ(whip->state, (u32)WhipIdle);
     // The bounce puts the whip back too.
-    whip->state = 4;
+    whip->state = WhipSwing;
     PlayerBounceOff(player);
-    EXPECT_EQ(whip->state, 0u);
+    EXPECT_EQ(whip->state, (u32)WhipIdle);
 }
 
 TEST_F(PlayerTest, CheckpointsAreForgottenOnANewStageAndKeptOnARestart)

@@ -25,8 +25,7 @@
 extern u8 forceFree;
 
 // The stage settings, controls, progress, cameras and sound queue as a stage entered anew has
-// them, with the collision world's layer as the stage's and an empty layer to drop through. The
-// player's links are the caller's: types loaded before fill them in.
+// them, with the collision world's layer as the stage's and an empty layer to drop through.
 inline void ResetPlayerWorldGlobals()
 {
     stageCollisionLayer = datakit::collisionWorldLayer;
@@ -51,7 +50,6 @@ inline void PutPlayerWorldGlobalsBack()
     FreeLayoutSlotTables();
     currentLayout = nullptr;
     currentLayoutSlot = -1;
-    playerLinks = PlayerLinks{};
     // Freed above; start the next test from an unloaded set and record.
     playerAnimSet = AnimSet{};
     playerProperties = ActorProperties{};
@@ -114,7 +112,6 @@ protected:
         ASSERT_TRUE(datakit::WritePlayerData("."));
         currentStage = &stage;
         previousStage = &otherStage;
-        playerLinks = PlayerLinks{};
         ResetPlayerWorldGlobals();
     }
 

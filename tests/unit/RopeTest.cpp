@@ -277,7 +277,6 @@ protected:
             *properties = ActorProperties{};
         }
         audreyAnimSet = audreyShotAnimSet = wagonAnimSet = platformAnimSet = AnimSet{};
-        whipLinks = WhipLinks{};
     }
 };
 

@@ -308,7 +308,6 @@ TEST_F(WhipTest, AFlatTileHoldsTheHookAndTheButtonChoosesSwingOrZip)
         playerProperties = ActorProperties{};
         whipAnimSet = AnimSet{};
         whipProperties = ActorProperties{};
-        playerLinks = PlayerLinks{};
     }
 }
 
@@ -606,19 +605,19 @@ TEST_F(WhipTest, DrawingTheRopeGuardsItsLinkDriftAndFrameIndicesAndPutsTheDrawSt
     EXPECT_EQ(lit, 0u);
 }
 
-TEST_F(WhipTest, UnloadKeepsThePlayerLinksWhileAnotherStageHoldsTheType)
+TEST_F(WhipTest, TheSoundsLastWhileAnotherStageHoldsTheTypeAndReadZeroAfterItsLastUnload)
 {
     WhipLoad(nullptr);
     WhipLoad(nullptr); // the next stage loads before this one unloads
     WhipUnload();
-    EXPECT_EQ(playerLinks.whipType, &Whip);
-    EXPECT_EQ(playerLinks.whipDispatch, UpdateWhip);
-    EXPECT_NE(playerLinks.whipFireSound, 0u);
+    EXPECT_TRUE(Whip.registered);
+    for (u32 sound : {whipAttackSound, whipAttack2Sound, whipAttackAirSound, whipFireSound})
+        EXPECT_NE(sound, 0u);
     WhipUnload();
-    EXPECT_EQ(playerLinks.whipType, nullptr);
-    EXPECT_EQ(playerLinks.whipDispatch, nullptr);
-    EXPECT_EQ(playerLinks.fireWhip, nullptr);
-    EXPECT_EQ(playerLinks.whipFireSound, 0u);
+    EXPECT_FALSE(Whip.registered);
+    for (u32 sound : {whipHitSound, whipHookSound, whipAttackSound, whipAttack2Sound, whipAttackAirSound,
+                      whipFireSound, whipBungeeSound})
+        EXPECT_EQ(sound, 0u);
 }
 
 } // namespace

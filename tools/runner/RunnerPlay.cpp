@@ -29,6 +29,7 @@
 #include "Game/Player/Player.h"
 #include "Game/Whip/Whip.h"
 #include "Game/World/BreakWall.h"
+#include "Game/World/Collect.h"
 #include "Game/World/Corn.h"
 #include "Game/World/Wagon.h"
 
@@ -232,6 +233,7 @@ const ActorBlock* NearestEnemy(f32 x, f32 y)
 struct TraceWatch {
     std::string spec, name;
     u32 index;
+    const ObjectType* type; // null until a type of that name first registers
 };
 std::vector<TraceWatch> traceWatches;
 
@@ -283,9 +285,19 @@ const ActorBlock* ActorBlockOf(const ObjectType* type, void* data)
     return nullptr;
 }
 
-void WriteWatchColumns(const TraceWatch& watch)
+// The watched type while a stage holds it: looked up by name until it first registers, and from
+// then on known by its record.
+const ObjectType* WatchedType(TraceWatch& watch)
 {
-    const ObjectType* type = TypeNamed(watch.name);
+    if (!watch.type)
+        watch.type = TypeNamed(watch.name);
+    const ObjectType* type = watch.type;
+    return type && type->registered && type->loadCount > 0 ? type : nullptr;
+}
+
+void WriteWatchColumns(TraceWatch& watch)
+{
+    const ObjectType* type = WatchedType(watch);
     fprintf(traceFile, ",%u", type ? (unsigned)type->liveCount : 0u);
     const ObjectHeader* header = type && type->pool && watch.index < type->poolSize ? type->pool[watch.index] : nullptr;
     void* data = header && type->instanceTable ? type->instanceTable[watch.index] : nullptr;
@@ -323,7 +335,7 @@ bool AddTraceWatch(const char* spec)
     }
     if (name.empty() || strpbrk(spec, ",\"\n"))
         return false;
-    traceWatches.push_back({spec, name, index});
+    traceWatches.push_back({spec, name, index, nullptr});
     return true;
 }
 
@@ -443,7 +455,7 @@ void WritePlayerTraceRow(u32 tick)
                 player->progress ? std::to_string(player->progress->lives).c_str() : "");
     else
         fputs(",,", traceFile);
-    const u32 bones = CountLive([](const ObjectType* type) { return type->name && strcmp(type->name, "Collect") == 0; });
+    const u32 bones = CountLive([](const ObjectType* type) { return type == &Collect; });
     fprintf(traceFile, ",%u,%u,%u", (unsigned)vanquishedCount, CountLive(IsEnemyType), bones);
     if (const ActorBlock* enemy = NearestEnemy(header ? header->x : 0.0f, header ? header->y : 0.0f);
         enemy && enemy->header)
@@ -462,7 +474,7 @@ void WritePlayerTraceRow(u32 tick)
                 player->progress ? (unsigned)player->progress->checkpoint : 255u);
     else
         fputs(",,,", traceFile);
-    for (const TraceWatch& watch : traceWatches)
+    for (TraceWatch& watch : traceWatches)
         WriteWatchColumns(watch);
     // Each row goes out at once: the rows before a crash are the evidence of what led to it.
     if (fputc('\n', traceFile) == EOF || fflush(traceFile) != 0)
