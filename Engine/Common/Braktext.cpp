@@ -127,15 +127,6 @@ void UnsupportedCharacter(u16 unit)
     FormatDebugText("[ERROR] %04x is an unsupported character!", unit);
 }
 
-void RestDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendLevel = 255;
-    blendMode = 0;
-}
-
 // Copies one line into the text, turning its tags into control units.
 void ConvertLine(const u16* line, u32 length, TextOut* out)
 {

@@ -19,6 +19,16 @@ extern i32 spriteAngle;                // 256ths of a turn, used modulo 256, pos
 
 constexpr u32 drawFlagRotateScale = 0x2000;
 
+// Puts the draw state back at rest, as every draw that changed it leaves it.
+inline void RestDrawState()
+{
+    drawFlags = 0;
+    blendMode = 0;
+    blendLevel = 255;
+    spriteScaleX = spriteScaleY = 512;
+    spriteAngle = 0;
+}
+
 // Float to integer, truncated toward zero; values past the i32 range (and NaN, as 0) are clamped,
 // since such a conversion is undefined in C++.
 inline i32 TruncateToI32(f64 value)

@@ -67,15 +67,6 @@ bool HasAnimation(const EffectRecord* effect)
     return effect->anim.set && effect->anim.set->loaded && effect->anim.animation;
 }
 
-void PutDrawStateBack()
-{
-    drawFlags = 0;
-    spriteAngle = 0;
-    blendMode = 0;
-    spriteScaleX = spriteScaleY = 512;
-    blendLevel = 255;
-}
-
 void UseFirstPalette(const AnimSet* set)
 {
     if (set && set->loaded && set->paletteCount && set->palettes)
@@ -246,7 +237,7 @@ void EffectDraw(void* instance)
     // The header's scale, rotation and level shape the picture.
     SetSpriteTransform(header, 2);
     DrawAnimFrame(&effect->anim, header);
-    PutDrawStateBack();
+    RestDrawState();
 }
 
 // ---- Giblets ------------------------------------------------------------------------------------

@@ -232,15 +232,6 @@ void DrawReadout(const ActorBlock* actor)
         DrawFontString("         NULL", &devFont, x + readoutLabelX, top + 10.0f, alignLeft, 0, 1);
 }
 
-void RestoreDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendMode = 0;
-    blendLevel = 255;
-}
-
 // The bounces of a body flying from a hit, once its hit-stop is over.
 void Bounce(ActorBlock* actor, f32 vxBefore, f32 vyBefore)
 {
@@ -524,10 +515,10 @@ void DrawEnemySprite(ActorBlock* actor)
                  TruncateToI32(header->y + actor->shakeY));
     }
     if (debugView) {
-        RestoreDrawState();
+        RestDrawState();
         DrawReadout(actor);
     }
-    RestoreDrawState();
+    RestDrawState();
 }
 
 u8 ChooseSlopeDirection(ActorBlock* actor, u8 mode)

@@ -247,9 +247,5 @@ void CardDraw(void* instance)
     for (u32 k = 0; k < card->secondCount; ++k)
         DrawCardSprite(card->secondWord[k], second, k);
 
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendMode = 0;
-    blendLevel = 255;
+    RestDrawState();
 }

@@ -155,9 +155,5 @@ void FadeDraw(void* instance)
         blendLevel = header->flash;
         rendererSlots.DrawSprite(&frame->image, scrollX, scrollY, scrollX, scrollY);
     }
-    blendLevel = 255;
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendMode = 0;
+    RestDrawState();
 }

@@ -77,15 +77,6 @@ PlayerProgress* ShownProgress(const HUDRecord* hud)
     return i < 4 ? &playerProgress[i] : nullptr;
 }
 
-void RestoreDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendMode = 0;
-    blendLevel = 255;
-}
-
 void UpdateHeart(HUDHeart* heart, u32 i, i32 health)
 {
     switch (heart->state) {
@@ -309,7 +300,7 @@ void HUDDraw(void* instance)
         DrawHudFrame(HudHeartAnim, heart.blink, barX + 22.0f + 12.0f * (f32)i,
                      barY + heart.offsetY - 10.0f * heart.scale + 17.0f);
     }
-    RestoreDrawState();
+    RestDrawState();
 
     const f32 bannerX = (f32)TruncateToI32(hud->bannerX);
     DrawHudFrame(HudBannerAnim, 0, bannerX, barY + 24.0f);

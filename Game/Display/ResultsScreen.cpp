@@ -37,11 +37,7 @@ FadeRecord* CardFade(const ResultsScreenRecord* card)
 // A text drawn plainly, then again over itself as a glow that pulses once every 128 ticks.
 void DrawGlowingText(const char* text, f32 x, f32 y)
 {
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendLevel = 255;
-    blendMode = 0;
+    RestDrawState();
     DrawFontString(text, &menuFont, x, y, alignCentre, 0, 0);
 
     drawFlags = drawFlagRotateScale;
@@ -150,9 +146,5 @@ void ResultsScreenDraw(void* instance)
         FormatDebugText("Total Time: %d:%d", card->minutes, card->seconds);
     DrawGlowingText(debugText, x - 13.0f, y + 78.0f);
 
-    drawFlags = 0;
-    spriteAngle = 0;
-    blendMode = 0;
-    spriteScaleX = spriteScaleY = 512;
-    blendLevel = 255;
+    RestDrawState();
 }

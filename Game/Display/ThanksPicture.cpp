@@ -124,9 +124,5 @@ void ThanksScreenDraw(void*)
         rendererSlots.DrawSprite(&frame.image, scrollX, scrollY, x, thanksLetterY);
         return true;
     });
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendMode = 0;
-    blendLevel = 255;
+    RestDrawState();
 }

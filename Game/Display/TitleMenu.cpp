@@ -229,15 +229,6 @@ const AnimFrame* FrameOf(const AnimSet* set, u16 animation, u16 frame)
     return &chosen.frames[frame < count ? frame : count - 1];
 }
 
-void ResetDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendMode = 0;
-    blendLevel = 255;
-}
-
 } // namespace
 
 void TitleMenuLoad(const char* placementPath)
@@ -429,7 +420,7 @@ void TitleMenuDraw(void* instance)
 
     // The configuration page, always drawn to the right of the main page.
     const i32 P = TruncateToI32(hx + pageTextLeft);
-    ResetDrawState();
+    RestDrawState();
     DrawFontString("Press 'Back' To Return To DaruVoruv", &menuFont, (f32)(P + 172), (f32)(halfH + 88), alignCentre, 0, 1);
     if (menu->cursor >= 0 && menu->cursor < titleMenuRows) {
         const char* const* help = rowHelp[menu->cursor];
@@ -482,5 +473,5 @@ void TitleMenuDraw(void* instance)
         }
         DrawObjectSprite(cursor, hx + menu->cursorOffset[0], hy + menu->cursorOffset[1]);
     }
-    ResetDrawState();
+    RestDrawState();
 }

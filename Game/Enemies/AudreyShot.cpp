@@ -17,15 +17,6 @@ namespace {
 constexpr EnemyTypeSettings settings{sizeof(AudreyShotRecord), 32, 2, 11, 256, 256};
 constexpr f32 shrunk = 1.0e-4f;
 
-void ResetDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendLevel = 255;
-    blendMode = 0;
-}
-
 } // namespace
 
 void DetachAudreyShot(AudreyShotRecord* shot)
@@ -118,5 +109,5 @@ void AudreyShotDraw(void* instance)
         SetCurrentPalette(audreyShotAnimSet.palettes[0]);
     SetSpriteTransform(shot->header, 0); // so the shrinking shows
     DrawEnemySprite(&shot->actor);
-    ResetDrawState();
+    RestDrawState();
 }

@@ -19,15 +19,6 @@ namespace {
 
 constexpr EnemyTypeSettings settings{sizeof(CandleHeadRecord), 32, 2, 9, 128, 128};
 
-void ResetDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendLevel = 255;
-    blendMode = 0;
-}
-
 void DrawFlame(const CandleHeadRecord* candle)
 {
     const ObjectHeader* header = candle->header;
@@ -126,7 +117,7 @@ void CandleHeadDraw(void* instance)
     header->flash = 255;
     SetSpriteTransform(header, 0);
     DrawEnemySprite(&candle->actor);
-    ResetDrawState();
+    RestDrawState();
     if (!boxBlink)
         return;
     // The flame flickers every tick: opaque on odd counts of the blink timer, half on even ones.
@@ -135,7 +126,7 @@ void CandleHeadDraw(void* instance)
     if (candle->actor.hitlag < 1) {
         SetSpriteTransform(header, 2);
         DrawFlame(candle);
-        ResetDrawState();
+        RestDrawState();
     }
 }
 

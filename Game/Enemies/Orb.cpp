@@ -23,15 +23,6 @@ constexpr EnemyTypeSettings settings{sizeof(OrbRecord), 32, 2, 9, 128, 128};
 // One bob a 256 ticks, 0.390625 px a tick at its fastest.
 constexpr f32 bobScale = 0.5f;
 
-void ResetDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendLevel = 255;
-    blendMode = 0;
-}
-
 } // namespace
 
 // ---- Load and Unload ----
@@ -123,5 +114,5 @@ void OrbDraw(void* instance)
         rendererSlots.DrawSprite(&animation.frames[frame].image, scrollX, scrollY, TruncateToI32(header->x),
                                  TruncateToI32(header->y));
     }
-    ResetDrawState();
+    RestDrawState();
 }

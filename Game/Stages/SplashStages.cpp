@@ -81,15 +81,6 @@ void DrawFrameAt(const AnimSet& set, u16 anim, u16 frame, f64 x, f64 y)
     DrawAt(FrameImage(set, anim, frame), scrollX, scrollY, x, y);
 }
 
-void PlainDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendLevel = 255;
-    blendMode = 0;
-}
-
 u32 BlendLevelOf(f64 level)
 {
     return (u32)TruncateToI32(level) & 255;
@@ -156,7 +147,7 @@ void DrawStudioOverlays(u32 level)
     UsePalette(studioSplash.set, 1);
     DrawFrameAt(studioSplash.set, 1, 0, 0.0, 0.0);
     DrawFrameAt(studioSplash.set, 1, 1, screenWidth / 2, 0.0);
-    PlainDrawState();
+    RestDrawState();
 }
 
 // Static over the rows the noise field has uncovered, thinning as the threshold falls.
@@ -399,7 +390,7 @@ void EngineSplashStageFrame()
     case 0:
         DrawRollingEmblem(emblem);
         s.angle -= s.spin;
-        PlainDrawState();
+        RestDrawState();
         s.spin -= spinLoss;
         if (s.angle < -rollStep) {
             s.angle += rollStep;
@@ -432,7 +423,7 @@ void EngineSplashStageFrame()
         DrawFrameAt(s.set, 0, 0, s.x, s.y);
         blendLevel = BlendLevelOf(s.crossfade);
         DrawFrameAt(s.set, 0, 1, s.x, s.y);
-        PlainDrawState();
+        RestDrawState();
         s.crossfade += crossfadeStep;
         s.x += (f32)(TruncateToI32(s.targetX - s.x) / 20.0);
         if (s.crossfade > 255.0f) {

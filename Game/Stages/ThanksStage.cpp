@@ -117,15 +117,6 @@ void MoveStars()
     }
 }
 
-void ResetDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendLevel = 255;
-    blendMode = 0;
-}
-
 } // namespace
 
 StarLook StarLookAt(f32 z)
@@ -226,7 +217,7 @@ void ThanksStageFrame()
     DrawStars();
     MoveStars();
     UpdateAnimPlayer(&starPlayer);
-    ResetDrawState();
+    RestDrawState();
     UpdateObjects();
 
     if (thanksLeaving) {

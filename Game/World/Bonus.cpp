@@ -164,9 +164,5 @@ void BonusDraw(void* instance)
         }
         offset = (u8)(offset + image.width);
     }
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendMode = 0;
-    blendLevel = 255;
+    RestDrawState();
 }

@@ -56,15 +56,6 @@ f32 ScaleOfValue(u8 value)
     return (f32)(value + 1) * 0.25f;
 }
 
-void RestoreDrawState()
-{
-    drawFlags = 0;
-    spriteAngle = 0;
-    blendMode = 0;
-    spriteScaleX = spriteScaleY = 512;
-    blendLevel = 255;
-}
-
 void UseCollectPalette()
 {
     if (collectAnimSet.loaded && collectAnimSet.paletteCount)
@@ -314,7 +305,7 @@ void CollectDraw(void* instance)
             SetSpriteTransform(header, 0);
         }
         DrawAnimFrame(&bone->anim, header);
-        RestoreDrawState();
+        RestDrawState();
         return;
     }
 
@@ -339,7 +330,7 @@ void CollectDraw(void* instance)
             draw(&frame->image, scrollX, scrollY, TruncateToI32(header->x + (f32)scrollX),
                  TruncateToI32(header->y + (f32)scrollY));
     }
-    RestoreDrawState();
+    RestDrawState();
 }
 
 // ---- Placement mode ----

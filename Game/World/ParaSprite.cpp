@@ -187,9 +187,5 @@ void ParaSpriteDraw(void* instance)
     for (u32 row = 0; row < tiling.down; ++row)
         for (u32 column = 0; column < tiling.across; ++column)
             draw(&frame->image, 0, 0, TruncateToI32(tiling.x) + (i32)column * w, TruncateToI32(tiling.y) + (i32)row * w);
-    blendLevel = 255;
-    spriteScaleX = spriteScaleY = 512;
-    blendMode = 0;
-    drawFlags = 0;
-    spriteAngle = 0;
+    RestDrawState();
 }

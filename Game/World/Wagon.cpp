@@ -68,15 +68,6 @@ void StartCursor(AnimPlayer* cursor, u16 animation)
     StartAnim(cursor, animation);
 }
 
-void ResetDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendLevel = 255;
-    blendMode = 0;
-}
-
 // Rolling friction: toward 0 without crossing it.
 f32 Rolled(f32 speed)
 {
@@ -293,7 +284,7 @@ void DrawWheel(const WagonRecord* wheel)
         if (spoke)
             rendererSlots.DrawSprite(spoke, scrollX, scrollY, Trunc(h->x), Trunc(h->y));
     }
-    ResetDrawState();
+    RestDrawState();
     for (const AnimPlayer* cursor : {&wheel->hubAnim, &wheel->wheelAnim}) {
         const SpriteImage* image = FrameImage(cursor, cursor->frameIndex);
         if (image)
@@ -533,7 +524,7 @@ void WagonDraw(void* instance)
     if (currentDrawLayer < frontLayer) {
         SetSpriteTransform(body, 0);
         DrawAnimFrame(&wagon->bodyAnim, body);
-        ResetDrawState();
+        RestDrawState();
         if (drawQueueCount[frontLayer] < drawQueueLength)
             drawQueues[frontLayer][drawQueueCount[frontLayer]++] = DrawQueueEntry{&Wagon, instance};
         return;
