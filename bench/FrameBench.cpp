@@ -26,7 +26,7 @@
 #include "Engine/Render/PresentCopy.h"
 #include "Engine/Render/SpriteImage.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Game/Actors/StageSettings.h"
 #include "bench/DiscSprite.h"
 #include "bench/OnStage.h"
 #include "bench/SlotTablesAside.h"

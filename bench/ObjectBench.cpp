@@ -12,12 +12,12 @@
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Common/Palettes.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/Shell.h"
 #include "Engine/Render/LayerDraw.h"
 #include "Engine/Render/LayerScroll.h"
 #include "Engine/Render/SpriteImage.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Stages/StageRegistry.h"
 #include "bench/SlotTablesAside.h"
 #include "bench/DiscSprite.h"
 

@@ -17,7 +17,6 @@
 #include "Engine/Platform/Video.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Player/Player.h"
-#include "Game/Stages/StageRegistry.h"
 #include "bench/SlotTablesAside.h"
 #include "tools/datakit/DataSet.h"
 

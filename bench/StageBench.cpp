@@ -14,6 +14,7 @@
 #include "Engine/Platform/Input.h"
 #include "Engine/Platform/Pads.h"
 #include "Engine/Render/PresentCopy.h"
+#include "Game/Actors/StageSettings.h"
 #include "bench/OnStage.h"
 
 namespace {

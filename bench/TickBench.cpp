@@ -11,6 +11,7 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Render/PresentCopy.h"
+#include "Game/Actors/StageSettings.h"
 #include "bench/OnStage.h"
 
 namespace {

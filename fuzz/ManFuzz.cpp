@@ -6,8 +6,8 @@
 #include "Engine/Common/Anim.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Sheets.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/Headless/Headless.h"
-#include "Game/Stages/StageRegistry.h"
 #include "fuzz/FuzzMemory.h"
 #include "fuzz/FuzzSheet.h"
 

@@ -7,8 +7,8 @@
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Common/Placement.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/Headless/Headless.h"
-#include "Game/Stages/StageRegistry.h"
 #include "fuzz/FuzzMemory.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <cstdlib>
 
 #include "Engine/Common/ObjectType.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/Headless/Headless.h"
 #include "Game/Actors/ActorBlock.h"
-#include "Game/Stages/StageRegistry.h"
 #include "fuzz/FuzzMemory.h"
 
 namespace {

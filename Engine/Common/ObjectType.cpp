@@ -184,6 +184,8 @@ void LeaveRegistry(ObjectType* type)
 
 } // namespace
 
+void ObjectNoOp(void*) {}
+
 void RegisterObjectType(const char* placementPath, ObjectType* type, void*** instances, u64 instanceSize,
                         ObjectHandler Update, ObjectHandler LateUpdate, ObjectHandler Draw,
                         ObjectHandler EnterView, ObjectHandler LeaveView, ObjectHandler Reset,

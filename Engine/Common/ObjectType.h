@@ -24,6 +24,9 @@ typedef void (*ObjectUnloadHandler)();
 // A touch handler: false takes the entry out of the list for the rest of the frame.
 typedef bool (*ObjectCallback)(void* argument, void* instance);
 
+// The handler of every slot a type has no use for.
+void ObjectNoOp(void* instance);
+
 struct ObjectCallbackEntry {
     ObjectCallback function; // null once it returned false
     void* argument;

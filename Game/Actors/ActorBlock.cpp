@@ -8,7 +8,7 @@
 #include "Engine/Common/Debug.h"
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/StageSwitch.h"
-#include "Game/Stages/StageSettings.h"
+#include "Game/Actors/StageSettings.h"
 
 ObjectType* actorTypeList[actorTypeListSize];
 u16 actorTypeCount;

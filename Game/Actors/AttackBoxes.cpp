@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Random.h"
@@ -12,7 +13,6 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Actors/HitResolution.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType Hazard;
 AttackBox** hazardInstances;

@@ -3,11 +3,11 @@
 #include "Game/Actors/Effects.h"
 
 #include "Engine/Collision/AngleTables.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Render/AnimDraw.h"
 #include "Engine/Render/DrawState.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType Explosion;
 ObjectType FX;

@@ -9,6 +9,7 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Debug.h"
 #include "Engine/Common/DevMenu.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Random.h"
 #include "Engine/Common/Sound.h"
@@ -17,7 +18,6 @@
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Actors/Effects.h"
 #include "Game/Actors/HitResolution.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/World/Collect.h"
 
 namespace {

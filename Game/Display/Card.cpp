@@ -5,11 +5,11 @@
 #include "Game/Display/Card.h"
 
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType Card;
 CardRecord** cardInstances;

@@ -2,6 +2,7 @@
 #include "Game/Display/Fade.h"
 
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/StageSwitch.h"
@@ -9,7 +10,6 @@
 #include "Engine/Platform/Shell.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType Fade;
 FadeRecord** fadeInstances;

@@ -6,6 +6,7 @@
 
 #include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/PortableMath.h"
@@ -14,7 +15,6 @@
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 
 ObjectType HUD;

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "Engine/Common/BitmapFont.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Platform/Config.h"
 #include "Engine/Platform/Controls.h"
@@ -14,7 +15,6 @@
 #include "Game/Display/KeyNames.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Display/Rebinding.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 
 ObjectType InputConfigMenu;

@@ -7,6 +7,7 @@
 
 #include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/StageSwitch.h"
@@ -16,11 +17,10 @@
 #include "Engine/Platform/Input.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/InputConfigMenu.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
-#include "Game/Stages/StageRegistry.h"
 
 ObjectType PauseMenu;
 PauseMenuRecord** pauseMenuInstances;

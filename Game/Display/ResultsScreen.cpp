@@ -7,12 +7,12 @@
 #include "Engine/Collision/AngleTables.h"
 #include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Display/Fade.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 
 ObjectType ResultsScreen;

@@ -5,13 +5,13 @@
 #include <cmath>
 
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/PortableMath.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType ThanksScreen;
 ThanksScreenRecord** thanksScreenInstances;

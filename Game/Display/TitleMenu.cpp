@@ -4,6 +4,7 @@
 
 #include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Platform/Controls.h"
@@ -17,7 +18,6 @@
 #include "Game/Display/Hud.h"
 #include "Game/Display/KeyNames.h"
 #include "Game/Display/Rebinding.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "Game/Whip/Whip.h"
 

@@ -3,12 +3,12 @@
 #include "Game/Display/TitlePicture.h"
 
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Display/PauseMenu.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType TitleScreen;
 TitleScreenRecord** titleScreenInstances;

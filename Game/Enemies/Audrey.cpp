@@ -4,11 +4,11 @@
 
 #include <cstddef>
 
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Random.h"
 #include "Engine/Common/Sound.h"
 #include "Game/Enemies/AudreyShot.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType Audrey;
 AudreyRecord** audreyInstances;

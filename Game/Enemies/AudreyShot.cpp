@@ -2,10 +2,10 @@
 // once when hit) it shrinks by a fifth a tick and is removed, letting go of Audrey's slot.
 #include "Game/Enemies/AudreyShot.h"
 
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Render/DrawState.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType AudreyShot;
 AudreyShotRecord** audreyShotInstances;

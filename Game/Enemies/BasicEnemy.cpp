@@ -1,8 +1,8 @@
 // The plain walking enemy: the library's common step and handlers, nothing of its own.
 #include "Game/Enemies/BasicEnemy.h"
 
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Placement.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType BasicEnemy;
 EnemyRecord** basicEnemyInstances;

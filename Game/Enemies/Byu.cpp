@@ -2,9 +2,9 @@
 // the first Byu of the pool jump while it is held.
 #include "Game/Enemies/Byu.h"
 
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Platform/Input.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType Byu;
 EnemyRecord** byuInstances;

@@ -7,11 +7,11 @@
 
 #include "Engine/Collision/AngleTables.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Random.h"
 #include "Engine/Common/Sound.h"
 #include "Engine/Render/DrawState.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 
 ObjectType Draven;

@@ -8,6 +8,7 @@
 #include "Engine/Collision/AngleTables.h"
 #include "Engine/Collision/Angles.h"
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Random.h"
@@ -15,7 +16,6 @@
 #include "Engine/Platform/Controls.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Enemies/Projectile.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 
 ObjectType Froacker;

@@ -10,6 +10,7 @@
 #include "Engine/Collision/AngleTables.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
@@ -25,11 +26,10 @@
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Actors/Effects.h"
 #include "Game/Actors/EnemyLibrary.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Card.h"
 #include "Game/Display/Fade.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
-#include "Game/Stages/StageRegistry.h"
 #include "Game/Whip/Whip.h"
 
 ObjectType HaystackKing;

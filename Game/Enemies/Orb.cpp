@@ -4,12 +4,12 @@
 
 #include "Engine/Collision/AngleTables.h"
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Render/AnimDraw.h"
 #include "Engine/Render/DrawState.h"
 #include "Game/Actors/AttackBoxes.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType Orb;
 OrbRecord** orbInstances;

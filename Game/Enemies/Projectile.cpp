@@ -2,8 +2,8 @@
 // its children slots until the shot's hit-stop runs out or it leaves the view.
 #include "Game/Enemies/Projectile.h"
 
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Placement.h"
-#include "Game/Objects/ObjectNoOp.h"
 
 ObjectType Projectile;
 EnemyRecord** projectileInstances;

@@ -7,12 +7,12 @@
 
 #include "Engine/Collision/AngleTables.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Sound.h"
 #include "Game/Actors/Effects.h"
 #include "Game/Actors/HitResolution.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "Game/World/Corn.h"
 

@@ -21,8 +21,8 @@
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Actors/Effects.h"
 #include "Game/Actors/HitResolution.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Hud.h"
-#include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
 #include "Game/World/Bonus.h"
 

@@ -13,10 +13,10 @@
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/GameThread.h"
 #include "Game/Actors/HitResolution.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
 #include "Game/Player/Player.h"
 #include "Game/Player/PlayerMotion.h"
-#include "Game/Stages/StageRegistry.h"
 #include "Game/Whip/Whip.h"
 #include "Game/World/Collect.h"
 

@@ -12,9 +12,9 @@
 #include "Engine/Collision/TileQuery.h"
 #include "Engine/Common/Sound.h"
 #include "Engine/Platform/Controls.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Player/Player.h"
 #include "Game/Player/PlayerMotion.h"
-#include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
 
 // ---- Shared with the hit and defeat states ----

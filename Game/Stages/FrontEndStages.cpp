@@ -13,11 +13,11 @@
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Render/VideoMode.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Display/TitlePicture.h"
-#include "Game/Stages/StageRegistry.h"
 
 TextBlock wipText;
 u16 wipTimer;

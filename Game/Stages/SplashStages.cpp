@@ -14,8 +14,8 @@
 #include "Engine/Platform/Controls.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
-#include "Game/Stages/StageRegistry.h"
 
 StudioSplashState studioSplash;
 EngineSplashState engineSplash;

@@ -1,12 +1,10 @@
-#include "Game/Stages/StageRegistry.h"
-
+// The game's table of stages: the five groups and the eleven stages with their handlers.
+#include "Engine/Common/StageSwitch.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Stages/FrontEndStages.h"
 #include "Game/Stages/GameplayStages.h"
 #include "Game/Stages/SplashStages.h"
 #include "Game/Stages/ThanksStage.h"
-
-Stage studioSplashStage, engineSplashStage, titleStage, thanksStage, creditsStage, wipStage;
-Stage graveyardStage, village1Stage, bossRushStage, boneZoneStage, testStage;
 
 namespace {
 

@@ -12,9 +12,9 @@
 #include "Engine/Platform/Controls.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/ThanksPicture.h"
-#include "Game/Stages/StageRegistry.h"
 
 Star stars[starCount];
 f32 starDepths[starCount];

@@ -25,8 +25,8 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Actors/Effects.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Player/Player.h"
-#include "Game/Stages/StageSettings.h"
 
 ObjectType Whip;
 WhipRecord** whipInstances;

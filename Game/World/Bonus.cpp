@@ -3,11 +3,11 @@
 #include "Game/World/Bonus.h"
 
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 
 ObjectType Bonus;

@@ -5,6 +5,7 @@
 #include "Engine/Collision/MotionScratch.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Layout.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Render/AnimDraw.h"
@@ -12,8 +13,7 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Actors/EnemyLibrary.h"
-#include "Game/Objects/ObjectNoOp.h"
-#include "Game/Stages/StageSettings.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Whip/Whip.h"
 
 ObjectType BreakWall;

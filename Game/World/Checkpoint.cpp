@@ -3,6 +3,7 @@
 #include "Game/World/Checkpoint.h"
 
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Sound.h"
@@ -10,7 +11,6 @@
 #include "Engine/Render/AnimDraw.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "Game/World/Bonus.h"
 

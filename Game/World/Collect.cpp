@@ -10,6 +10,7 @@
 #include "Engine/Collision/TileQuery.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Random.h"
@@ -19,10 +20,9 @@
 #include "Engine/Render/AnimDraw.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Hud.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
-#include "Game/Stages/StageSettings.h"
 
 ObjectType Collect;
 CollectRecord** collectInstances;

@@ -7,13 +7,13 @@
 #include "Engine/Collision/TileQuery.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/Random.h"
 #include "Game/Actors/Effects.h"
 #include "Game/Actors/EnemyLibrary.h"
-#include "Game/Objects/ObjectNoOp.h"
-#include "Game/Stages/StageSettings.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/World/Wagon.h"
 
 ObjectType Corn;

@@ -5,13 +5,13 @@
 #include <cmath>
 
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Objects/ObjectNoOp.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Game/Actors/StageSettings.h"
 
 ObjectType ParaSprite;
 ParaSpriteRecord** paraSpriteInstances;

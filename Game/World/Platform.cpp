@@ -14,6 +14,7 @@
 #include "Engine/Collision/TileQuery.h"
 #include "Engine/Collision/Whole.h"
 #include "Engine/Common/Camera.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
 #include "Engine/Common/PortableMath.h"
@@ -23,11 +24,9 @@
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/ActorBlock.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Enemies/Froacker.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
-#include "Game/Stages/StageRegistry.h"
-#include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
 
 ObjectType Platform;

@@ -12,6 +12,7 @@
 #include "Engine/Collision/MotionScratch.h"
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Debug.h"
+#include "Engine/Common/ObjectType.h"
 #include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
@@ -21,9 +22,8 @@
 #include "Engine/Render/VideoMode.h"
 #include "Game/Actors/AttackBoxes.h"
 #include "Game/Actors/EnemyLibrary.h"
-#include "Game/Objects/ObjectNoOp.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Player/Player.h"
-#include "Game/Stages/StageSettings.h"
 #include "Game/Whip/Whip.h"
 
 ObjectType Wagon;

@@ -9,7 +9,7 @@
 #include "Engine/Common/AssetReader.h"
 #include "Engine/Common/ObjectType.h"
 #include "Game/Actors/ActorBlock.h"
-#include "Game/Stages/StageSettings.h"
+#include "Game/Actors/StageSettings.h"
 #include "tests/unit/AssetFiles.h"
 #include "tools/datakit/VepWriter.h"
 

@@ -8,7 +8,7 @@
 #include "Engine/Collision/BoxTests.h"
 #include "Engine/Collision/MotionScratch.h"
 #include "Engine/Common/ObjectType.h"
-#include "Game/Stages/StageRegistry.h"
+#include "Engine/Common/StageSwitch.h"
 #include "tests/unit/CollisionFixture.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/StageSwitch.h"
 #include "Game/Actors/HitResolution.h"
-#include "Game/Stages/StageSettings.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Whip/Whip.h"
 #include "Game/World/BreakWall.h"
 #include "tests/unit/HeadlessGame.h"

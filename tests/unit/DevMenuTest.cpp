@@ -1,5 +1,6 @@
 // The dev menu driven through the game thread's freeze by key slots: its pages, the stages listed
 // by group, choosing one, restarting the stage, ending the game, and what it draws.
+#include "Game/Actors/StageSettings.h"
 #include "tests/unit/TextFixture.h"
 #include "tools/datakit/FontWriter.h"
 

@@ -9,7 +9,7 @@
 #include "Engine/Common/Sound.h"
 #include "Engine/Platform/GameThread.h"
 #include "Game/Actors/ActorBlock.h"
-#include "Game/Stages/StageSettings.h"
+#include "Game/Actors/StageSettings.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/TestFolder.h"
 

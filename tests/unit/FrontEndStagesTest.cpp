@@ -10,6 +10,7 @@
 
 #include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Platform/Controls.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/PauseMenu.h"

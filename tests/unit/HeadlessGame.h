@@ -4,13 +4,13 @@
 
 #include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/DevMenu.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Platform/Headless/Headless.h"
 #include "Engine/Platform/Input.h"
 #include "Engine/Platform/Shell.h"
 #include "Engine/Platform/Video.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Stages/StageRegistry.h"
 
 class HeadlessGame : public ::testing::Test {
 protected:

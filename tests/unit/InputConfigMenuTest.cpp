@@ -18,7 +18,6 @@
 #include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/KeyNames.h"
 #include "Game/Display/PauseMenu.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/KitMenuFont.h"

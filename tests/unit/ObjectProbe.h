@@ -11,8 +11,8 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/ObjectUpdate.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Stages/StageRegistry.h"
 
 extern u8 forceFree;
 

@@ -13,7 +13,6 @@
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/ResultsScreen.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/GameplayStages.h"
 #include "tests/unit/HeadlessGame.h"

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Engine/Common/StageSwitch.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Player/Player.h"

@@ -9,6 +9,7 @@
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/Headless/Headless.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
 #include "Game/Stages/SplashStages.h"
 #include "tests/unit/HeadlessGame.h"

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "Engine/Common/ObjectType.h"
+#include "Game/Actors/StageSettings.h"
 #include "tests/unit/HeadlessGame.h"
 
 namespace {

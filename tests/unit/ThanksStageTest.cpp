@@ -11,6 +11,7 @@
 
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Platform/Controls.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/ThanksPicture.h"
 #include "Game/Stages/ThanksStage.h"

@@ -14,7 +14,6 @@
 #include "Game/Display/Fade.h"
 #include "Game/Display/Hud.h"
 #include "Game/Display/TitleMenu.h"
-#include "Game/Objects/ObjectNoOp.h"
 #include "Game/Player/Player.h"
 #include "tests/unit/HeadlessGame.h"
 #include "tests/unit/TestFolder.h"

@@ -5,8 +5,8 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/Layout.h"
 #include "Engine/Common/Palettes.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Render/LayerDraw.h"
-#include "Game/Stages/StageRegistry.h"
 #include "tools/runner/RunnerScene.h"
 
 namespace {

@@ -8,11 +8,10 @@
 #include "Engine/Common/ObjectUpdate.h"
 #include "Engine/Common/Palettes.h"
 #include "Engine/Common/Placement.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Render/DrawState.h"
 #include "Engine/Render/SpriteImage.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Objects/ObjectNoOp.h"
-#include "Game/Stages/StageRegistry.h"
 #include "tools/datakit/PlacementWriter.h"
 #include "tools/runner/RunnerScene.h"
 

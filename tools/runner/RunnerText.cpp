@@ -7,8 +7,8 @@
 #include "Engine/Common/Camera.h"
 #include "Engine/Common/DevMenu.h"
 #include "Engine/Common/Palettes.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Stages/StageRegistry.h"
 #include "tools/runner/RunnerScene.h"
 
 namespace {

@@ -9,10 +9,10 @@
 
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/StageSwitch.h"
+#include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Player/Player.h"
-#include "Game/Stages/StageRegistry.h"
 
 // Ticks that play may run under a dim left above level 0 (a closing menu's dim falls 16 a tick,
 // from 200 in 13 ticks; a restart fade that clears the pause runs a tick or two more).

@@ -36,12 +36,12 @@
 
 #include "Engine/Common/BitmapFont.h"
 #include "Engine/Common/DataPack.h"
+#include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/GameThread.h"
 #include "Engine/Platform/Headless/Headless.h"
 #include "Engine/Platform/Headless/HeadlessSound.h"
 #include "Engine/Platform/Shell.h"
 #include "Engine/Render/VideoMode.h"
-#include "Game/Stages/StageRegistry.h"
 #include "tools/soak/PlayChecks.h"
 #include "tools/soak/UseCounts.h"
 

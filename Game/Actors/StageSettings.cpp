@@ -1,6 +1,9 @@
-#include "Game/Stages/StageSettings.h"
+#include "Game/Actors/StageSettings.h"
 
 #include "Engine/Common/ObjectType.h"
+
+Stage studioSplashStage, engineSplashStage, titleStage, thanksStage, creditsStage, wipStage;
+Stage graveyardStage, village1Stage, bossRushStage, boneZoneStage, testStage;
 
 u32 stageCollisionLayer;
 u8 collisionLayerTable[4];

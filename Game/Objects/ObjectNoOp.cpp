@@ -1,3 +1,0 @@
-#include "Game/Objects/ObjectNoOp.h"
-
-void ObjectNoOp(void*) {}
