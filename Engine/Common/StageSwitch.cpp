@@ -15,6 +15,16 @@ Stage* pendingStage;
 u8 stageSwitching;
 u8 pauseMenuOpen;
 
+bool CurrentStageIs(const Stage& stage)
+{
+    if (!currentStage)
+        return false;
+    if (currentStage == &stage)
+        return true;
+    return stage.groupNumber != 0 && currentStage->groupNumber == stage.groupNumber &&
+           currentStage->indexInGroup == stage.indexInGroup;
+}
+
 void AddStageGroup(StageGroup* group, const char* name)
 {
     StageGroup** grown = (StageGroup**)realloc(stageGroups, sizeof(StageGroup*) * (stageGroupCount + 1u));

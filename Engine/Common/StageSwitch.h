@@ -47,6 +47,9 @@ inline Stage* StageRestart()
     return reinterpret_cast<Stage*>(~uintptr_t(0));
 }
 
+// Whether the running stage is the given one: the same record, or the same place in the registry.
+bool CurrentStageIs(const Stage& stage);
+
 // Appends a group (name null: "Blank"). A group the array cannot grow for is left out.
 void AddStageGroup(StageGroup* group, const char* name);
 // Appends a stage to a group with its handlers. A stage the array cannot grow for is left out.

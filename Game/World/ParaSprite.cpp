@@ -24,16 +24,6 @@ constexpr u8 paraSpriteUpdatePass = 5;
 constexpr u8 paraSpriteDrawLayer = 7;
 constexpr const char* paraSpriteSetPath = "Data/Sprites/Stages/BoneZone/ParaSprite.man";
 
-bool CurrentStageIs(const Stage& stage)
-{
-    if (!currentStage)
-        return false;
-    if (currentStage == &stage)
-        return true;
-    return stage.groupNumber != 0 && currentStage->groupNumber == stage.groupNumber &&
-           currentStage->indexInGroup == stage.indexInGroup;
-}
-
 void StartSpriteAnimation(ParaSpriteRecord* sprite)
 {
     if (!paraSpriteAnimSet.loaded || !paraSpriteAnimSet.animCount)

@@ -51,17 +51,6 @@ constexpr i16 platformMargin = 128;
 constexpr u32 pushStartDelay = 4;
 constexpr f32 floorProbeInset = 16.0f;
 
-// Whether the running stage is the given one: the same record, or the same place in the registry.
-bool CurrentStageIs(const Stage& stage)
-{
-    if (!currentStage)
-        return false;
-    if (currentStage == &stage)
-        return true;
-    return stage.groupNumber != 0 && currentStage->groupNumber == stage.groupNumber &&
-           currentStage->indexInGroup == stage.indexInGroup;
-}
-
 // The running stage's platform set, or null for a stage without one.
 const char* StagePlatformSet()
 {

@@ -96,6 +96,33 @@ TEST_F(StageSwitchTest, RestartWithoutACurrentStageStaysPending)
     pendingStage = nullptr;
 }
 
+TEST_F(StageSwitchTest, CurrentStageIsTheRecordOrItsPlaceInTheRegistry)
+{
+    struct Case {
+        const char* name;
+        bool current;           // a stage is current
+        u16 groupA, indexA;     // the current stage's place
+        u16 groupB, indexB;     // the asked stage's place
+        bool same;              // ask for the current record itself
+        bool expected;
+    };
+    const Case cases[] = {
+        {"no stage current", false, 1, 1, 1, 1, true, false},
+        {"the current record", true, 0, 0, 0, 0, true, true},
+        {"another record at the same place", true, 2, 3, 2, 3, false, true},
+        {"two records in no group", true, 0, 0, 0, 0, false, false},
+        {"same group, other index", true, 2, 3, 2, 4, false, false},
+        {"other group, same index", true, 2, 3, 1, 3, false, false},
+    };
+    for (const Case& c : cases) {
+        a.groupNumber = c.groupA, a.indexInGroup = c.indexA;
+        b.groupNumber = c.groupB, b.indexInGroup = c.indexB;
+        currentStage = c.current ? &a : nullptr;
+        EXPECT_EQ(CurrentStageIs(c.same ? a : b), c.expected) << c.name;
+    }
+    currentStage = nullptr;
+}
+
 TEST(StageRegistry, GroupsAndStagesInRegistrationOrder)
 {
     RegisterStages();
