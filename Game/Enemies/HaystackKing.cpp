@@ -270,8 +270,10 @@ void HaystackKingInit(void* instance)
     king->actor.whipNoHitlag = 1;
     if (header->spawnA == KingBody)
         king->actor.moveDuringHitlag = 1;
+    // The bales roll and fly out past the camera's bounds (and leave the view) instead of piling up
+    // against them.
     if (header->spawnA == KingFallingBale || header->spawnA == KingThrownBale)
-        king->actor.edgeLeft = king->actor.edgeRight = 0;
+        header->edgeFlags[2] = header->edgeFlags[3] = 0; // left, right
     header->flipX = 1;
     king->timer = 64;
     king->glowTimer = 0;
@@ -438,7 +440,8 @@ void TurnInAir(HaystackKingRecord* king)
         if (anim.finished) {
             king->actor.animLock = 1;
             EnemyAnimate(&king->actor);
-            SetAnim(&anim, &haystackKingAnimSet, KingJumpAnim, 7, 1);
+            // Back on the jump's last frame at once, held there until the landing.
+            ContinueAnim(&anim, &haystackKingAnimSet, KingJumpAnim, 7);
         }
         return;
     }
@@ -491,13 +494,15 @@ void BodyStateMachine(HaystackKingRecord* king)
         }
         return;
     case 1:
-        TurnInAir(king);
+        // The take-off comes first: a turn started on its tick must not hide the frame it reads.
         if (header->subState == 0) {
             actor.input[InputJump] = 1;
             if (EnteredFrame(anim, KingJumpAnim, 7))
                 TakeOff(king);
+            TurnInAir(king);
             return;
         }
+        TurnInAir(king);
         if (header->vy > 0.0f)
             actor.input[InputJump] = 0;
         if (header->groundContact && header->vy >= 0.0f && ShowsAnim(&anim, KingIdleAnim) && anim.finished) {
@@ -776,11 +781,12 @@ void HaystackKingHopStep(HaystackKingRecord* bale)
     if (body)
         header->flipX = body->header->flipX;
     bale->actor.hitlag = 0;
-    if (body && !Dead(body) && ShowsAnim(&body->anim, KingBaleThrowAnim) && body->anim.frameIndex <= 5) {
+    // While the body still plays its throw the bale grows, is thrown and keeps its full speed.
+    if (body && !Dead(body) && ShowsAnim(&body->anim, KingBaleThrowAnim)) {
         if (body->anim.frameIndex < 5) {
             header->scaleX = header->scaleX + 0.015f > 1.0f ? 1.0f : header->scaleX + 0.015f;
             header->scaleY = header->scaleY + 0.015f > 1.0f ? 1.0f : header->scaleY + 0.015f;
-        } else {
+        } else if (body->anim.frameIndex == 5) {
             header->vx = header->flipX ? -17.0f : 17.0f;
         }
     } else if (std::fabs(header->vx) <= 2.0f) {

@@ -2,6 +2,7 @@
 // the dust puffs that chain along the floor (and a soft landing raising none), and the ending: the
 // beaten body falling out, the card, the walk-out, bossDefeated saved to "config.bfc" and the fade
 // that asks for "Thanks For Playing!".
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/Config.h"
 #include "Game/Actors/AttackBoxes.h"
+#include "Game/Actors/EnemyLibrary.h"
 #include "Game/Actors/StageSettings.h"
 #include "Game/Display/Card.h"
 #include "Game/Display/Fade.h"
@@ -155,12 +157,54 @@ protected:
         return out;
     }
 
-    HaystackKingRecord* SpawnController()
+    HaystackKingRecord* SpawnController(f32 y = arenaY)
     {
         lastSpawnedInstance = nullptr;
-        SpawnObject(&HaystackKing, arenaX, arenaY, KingController, 0);
+        SpawnObject(&HaystackKing, arenaX, y, KingController, 0);
         return (HaystackKingRecord*)lastSpawnedInstance;
     }
+
+    static HaystackKingRecord* Body() { return Live(KingBody).empty() ? nullptr : Live(KingBody)[0]; }
+
+    // An arena whose bottom is the floor the body stands on (so that a jump to the arena's bottom
+    // lands on the floor), with the body standing and the fight begun (the camera, following the
+    // player, has reached the arena).
+    void StandingBody()
+    {
+        ASSERT_NE(SpawnController(standingArenaY), nullptr);
+        for (int tick = 0; tick < 60 && !(Body()->header->groundContact && Body()->started); ++tick)
+            Step();
+        ASSERT_NE(Body()->header->groundContact, 0u);
+        ASSERT_EQ(Body()->started, 1);
+        ASSERT_NEAR(Body()->header->y, standingArenaY + kingArenaHeight, 1.0f);
+        // The dust of its first landing has settled.
+        for (int tick = 0; tick < 200 && !Live(KingDust).empty(); ++tick)
+            Step();
+        ASSERT_TRUE(Live(KingDust).empty());
+    }
+
+    // Puts the body into a state of its fight as its idle countdown would.
+    static void Begin(u8 state)
+    {
+        HaystackKingRecord* body = Body();
+        body->header->state = state;
+        body->header->subState = 0;
+        body->timer = 0;
+    }
+
+    // Steps until the condition holds; false after the limit.
+    template <class F>
+    bool StepUntil(F done, int limit, u32 held = 0)
+    {
+        for (int tick = 0; tick < limit; ++tick) {
+            if (done())
+                return true;
+            Step(held);
+        }
+        return done();
+    }
+
+    static constexpr f32 standingArenaY = 242.0f - kingArenaHeight;
 
     u8 savedBossDefeated = 0;
 };
@@ -313,6 +357,132 @@ TEST_F(HaystackKingTest, BeatenBossFallsOutThenTheWalkOutSavesAndFadesToTheThank
     EXPECT_EQ(pendingStage, &thanksStage);
     // Only one fade: the end is not started again.
     EXPECT_LE(Fade.liveCount, 1u);
+}
+
+// ---- The fight ----
+
+TEST_F(HaystackKingTest, TheSlamDropsABaleThatIsCaughtThrownAndRollsOutOfTheArena)
+{
+    StandingBody();
+    if (HasFatalFailure())
+        return;
+    Begin(2);
+    ASSERT_TRUE(StepUntil([&] { return Body()->anim.frameIndex == 8 && ShowsAnim(&Body()->anim, KingSlamAnim); }, 120));
+    HaystackKingRecord* body = Body();
+    const ObjectHeader& king = *body->header;
+    ASSERT_EQ(king.flipX, 1);
+    EXPECT_EQ(player->shakeTimer, 15) << "16, less the player's own tick";
+    std::vector<HaystackKingRecord*> dust = Live(KingDust), bales = Live(KingFallingBale);
+    ASSERT_EQ(dust.size(), 1u);
+    EXPECT_FLOAT_EQ(dust[0]->header->x, king.x - 80.0f);
+    EXPECT_FLOAT_EQ(dust[0]->header->scaleX, 1.0f);
+    EXPECT_EQ(dust[0]->header->flipX, 1);
+    EXPECT_EQ(dust[0]->header->drawLayer, king.drawLayer + 5);
+    ASSERT_EQ(bales.size(), 1u);
+    EXPECT_FLOAT_EQ(bales[0]->header->x, king.x - 32.0f);
+    EXPECT_EQ(bales[0]->header->flipX, 1);
+    EXPECT_EQ(bales[0]->pieceIndex, king.index);
+    EXPECT_EQ(body->pieceIndex, bales[0]->header->index);
+    const u32 baleIndex = bales[0]->header->index;
+    const auto bale = [&] { return haystackKingInstances[baleIndex]; };
+
+    // The bale drops into the body's hands: the catch, then the throw of the caught bale.
+    ASSERT_TRUE(StepUntil([&] { return ShowsAnim(&Body()->anim, KingCatchAnim); }, 200));
+    EXPECT_EQ(bale()->header->state, 1);
+    const AnimFramePoint hands = GetAnimFramePoint(Body()->header, &Body()->anim, 0);
+    EXPECT_FLOAT_EQ(bale()->header->y, hands.y - 10.0f);
+    ASSERT_TRUE(StepUntil([&] { return ShowsAnim(&Body()->anim, KingThrowCaughtAnim); }, 100));
+    EXPECT_EQ(bale()->header->state, 2);
+    ASSERT_TRUE(StepUntil([&] { return bale()->header->state == 3; }, 100));
+    EXPECT_FLOAT_EQ(bale()->header->vx, -1.8f);
+    ASSERT_TRUE(StepUntil([&] { return bale()->header->state == 4; }, 200)) << "the thrown bale never landed";
+    EXPECT_EQ(Body()->header->state, 0);
+    EXPECT_EQ(Body()->attackStep, 1);
+
+    // Rolling left, it passes the camera's left bound and goes once it has left the view.
+    Step();
+    f32 leftmost = bale()->header->x;
+    ASSERT_TRUE(StepUntil(
+        [&] {
+            HaystackKingRecord* rolling = bale();
+            if (!rolling->header->alive || rolling->header->spawnA != KingFallingBale)
+                return true;
+            EXPECT_FLOAT_EQ(rolling->header->groundSpeed, -2.65f);
+            leftmost = std::min(leftmost, rolling->header->x);
+            return false;
+        },
+        600))
+        << "still rolling at x " << bale()->header->x;
+    EXPECT_LT(leftmost, (f32)cameraLimits[0].leftBound - 24.0f) << "stopped at the camera's bound";
+}
+
+TEST_F(HaystackKingTest, TheHurledBaleGrowsFliesAtFullSpeedThroughTheThrowThenSlowsAndHopsAway)
+{
+    StandingBody();
+    if (HasFatalFailure())
+        return;
+    Begin(3);
+    ASSERT_TRUE(StepUntil([&] { return !Live(KingThrownBale).empty(); }, 120));
+    HaystackKingRecord* bale = Live(KingThrownBale)[0];
+    const u32 baleIndex = bale->header->index;
+    // At frame 4 of the throw, at the point of the frame with the flip reversed.
+    ObjectHeader reversed = *Body()->header;
+    reversed.flipX = !reversed.flipX;
+    const AnimFramePoint point = GetAnimFramePoint(&reversed, &Body()->anim, 0);
+    EXPECT_EQ(Body()->anim.frameIndex, 4);
+    EXPECT_FLOAT_EQ(bale->header->x, point.x);
+    EXPECT_FLOAT_EQ(bale->header->y, point.y);
+    EXPECT_EQ(bale->header->drawLayer, Body()->header->drawLayer + 5);
+    EXPECT_EQ(Body()->actor.children[0], &bale->actor);
+
+    struct Seen {
+        u16 frame;
+        f32 vx, scale;
+    };
+    std::vector<Seen> throwTicks;
+    const auto thrown = [&] { return haystackKingInstances[baleIndex]; };
+    ASSERT_TRUE(StepUntil(
+        [&] {
+            if (!ShowsAnim(&Body()->anim, KingBaleThrowAnim))
+                return true;
+            throwTicks.push_back({Body()->anim.frameIndex, thrown()->header->vx, thrown()->header->scaleX});
+            return false;
+        },
+        120));
+    ASSERT_FALSE(throwTicks.empty());
+    bool flew = false;
+    for (const Seen& seen : throwTicks) {
+        SCOPED_TRACE(testing::Message() << "frame " << seen.frame);
+        if (seen.frame < 5) {
+            EXPECT_EQ(seen.vx, 0.0f);
+            EXPECT_LE(seen.scale, 1.0f);
+        } else {
+            EXPECT_EQ(seen.vx, -17.0f) << "slowed while the body still throws";
+            flew = true;
+        }
+    }
+    EXPECT_TRUE(flew);
+    EXPECT_EQ(throwTicks.back().frame, 7);
+
+    // Then it slows by 0.4 a tick, and it passes the camera's left bound on its way.
+    const f32 before = thrown()->header->vx;
+    Step();
+    EXPECT_NEAR(thrown()->header->vx, before + 0.4f, 1e-4);
+    f32 leftmost = thrown()->header->x;
+    bool hopped = false;
+    ASSERT_TRUE(StepUntil(
+        [&] {
+            HaystackKingRecord* b = thrown();
+            if (!b->header->alive || b->header->spawnA != KingThrownBale)
+                return true;
+            leftmost = std::min(leftmost, b->header->x);
+            hopped = hopped || b->header->state == 1;
+            return false;
+        },
+        1200))
+        << "the bale never went";
+    EXPECT_TRUE(hopped);
+    EXPECT_LT(leftmost, (f32)cameraLimits[0].leftBound - 24.0f) << "stopped at the camera's bound";
 }
 
 } // namespace
