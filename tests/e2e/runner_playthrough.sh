@@ -3,43 +3,52 @@
 # script: the WIP disclaimer, the two splashes and the title screen without input; Return on the
 # title main menu ("Start Game"); the Graveyard walked right and jumped at its route's jump points
 # to its top exit; the fade into Village 1; Village 1 walked right with a jump over each enemy on
-# the road, into the boss arena near its far end; the boss, on its own 60 hit points, whipped until
+# the road, into the boss arena near its far end; the boss, on its own 60 hit points, fought until
 # beaten; its ending (card, walk-out, fade) into "Thanks For Playing!"; a press of Jump there; and
 # The Bone Zone.
-# The key script was found by experiment on the traces (the jump ticks are where the player,
-# walking, would otherwise be hurt). In the arena the player waits at x ~4374 while the dust of
-# the boss's first landing rolls out, walks in to x ~4490 (where a swing reaches the boss and its
-# body does not reach the player) and swings every 20 ticks. Two blows are taken there and not
-# dodged: the bale it throws after its slam (tick 5271), and one at the first landing of its second
-# round of jumps (tick 5427); each knocks the player back to x ~4400, and the player walks back in.
-# Health goes from 5 to 3; the boss's hit points reach 0 at tick ~5981.
+# The road's keys were found by experiment on the traces (the jump ticks are where the player,
+# walking, would otherwise be hurt). The fight's keys, from the tick the player stands in the arena
+# (4584), are in playthrough_fight.keys, grown by grow_fight.py; its first line says the tick the
+# boss's hit points reached 0, and the walk-out follows from there. When the fight changes (the
+# boss, the arena, the player's moves), grow it again:
+#   bash tests/e2e/runner_playthrough.sh --road road.keys
+#   python3 tests/e2e/grow_fight.py build/linux --keys road.keys --from 4584 > tests/e2e/playthrough_fight.keys
 # Checked: the stages come in that order, the player stands at Village 1's start after the
-# Graveyard exit, the road is walked without a life lost, bossDefeated is saved to config.bfc, and
-# the thanks and Bone Zone frames show those stages. Frames of each stage are kept as evidence.
+# Graveyard exit, the road and the fight are played without a life lost, bossDefeated is saved to
+# config.bfc, and the thanks and Bone Zone frames show those stages. Frames of each stage are kept as
+# evidence.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/data_folder.bash"
 
 # Ticks: Return on the title at 1130 (the title starts at 1050, its menu has glided in by 1130);
-# right held from the Graveyard's start (1195) to the wait in the arena (4584), and again from the
-# boss's end (6000) to the thanks stage; Jump held at each jump point.
-TICKS=6960 START=1130 GRAVEYARD=1195 WAIT=4584 BEATEN=6000 WALKED=6500 PRESS=6710
-{
+# right held from the Graveyard's start (1195) to the arena (4584); Jump held at each jump point.
+START=1130 GRAVEYARD=1195 ARENA=4584
+road() {
     echo "$START 28 down"
     echo "$((START + 1)) 28 up"
-    echo "$GRAVEYARD-$WAIT 77"
+    echo "$GRAVEYARD-$((ARENA - 1)) 77"
     # Graveyard: the step at x 1472, the three one-way floors, the step at x 2560.
     for t in 1777 1844 1895 1950 2267; do echo "$t-$((t + 23)) 31"; done
     # Village 1: over the candles, the walkers and the ghost on the road (tick:held ticks).
     for jump in 2764:20 3240:20 3270:6 3496:12 3542:12 3738:12 4024:12 4207:12; do
         echo "${jump%:*}-$((${jump%:*} + ${jump#*:} - 1)) 31"
     done
-    # The arena: in to x ~4490 after the first landing's dust; back in after each of the two blows
-    # (at 5271 and 5427); a swing every 20 ticks while there.
-    for walk in 4730-4772 5319-5345 5475-5505; do echo "$walk 77"; done
-    for swings in 4770:5250 5357:5417 5517:5997; do
-        for ((t = ${swings%:*}; t <= ${swings#*:}; t += 20)); do echo "$t 30 down"; echo "$((t + 1)) 30 up"; done
-    done
+}
+if [[ "${1:-}" == --road ]]; then
+    road > "$2"
+    exit 0
+fi
+
+fight="$here/playthrough_fight.keys"
+beaten=$(sed -n '1s/.*beaten at tick \([0-9][0-9]*\).*/\1/p' "$fight")
+[[ -n "$beaten" ]] || { echo "FAIL: $fight does not say when the boss is beaten"; exit 1; }
+# Right held from just after the boss's hit points reach 0 until the thanks stage; Jump there.
+BEATEN=$((beaten + 20)) WALKED=$((beaten + 520)) PRESS=$((beaten + 730)) TICKS=$((beaten + 980))
+
+source "$here/data_folder.bash"
+{
+    road
+    grep -v '^#' "$fight"
     echo "$BEATEN-$WALKED 77"
     # Thanks For Playing!: Jump goes on.
     echo "$PRESS 31 down"
@@ -47,7 +56,7 @@ TICKS=6960 START=1130 GRAVEYARD=1195 WAIT=4584 BEATEN=6000 WALKED=6500 PRESS=671
 } > keys.txt
 "$BUILD_DIR/tools/runner" data "$TICKS" --keys keys.txt --trace trace.csv \
     --png 120:disclaimer.png --png 1125:title.png --png 1500:graveyard.png --png 2700:village.png \
-    --png 4600:arena.png --png 6300:beaten.png --png $((PRESS - 10)):thanks.png \
+    --png 4600:arena.png --png $((beaten + 300)):beaten.png --png $((PRESS - 10)):thanks.png \
     --png $((TICKS - 1)):bone-zone.png
 
 evidence="$BUILD_DIR/e2e-evidence/runner_playthrough"

@@ -38,7 +38,7 @@ struct StageCase {
     u8 layerTable[4];
     u8 playerSetting;
     std::vector<u32> visibleLayers;
-    f32 startX, startY;
+    f32 standX, standY; // where the player stands once it has come down from its start
     const char* music;
     u32 loopSample;
     std::vector<ObjectType*> loadOrder; // the stage's own order, the shared ten in their place
@@ -78,7 +78,8 @@ std::vector<StageCase> StageCases()
                 {&Corn, &Wagon, &HaystackKing, &Projectile, &Audrey, &Froacker, &Draven, &YardSlayer, &CandleHead,
                  &Player, &Hazard}}),
          {7, 7, 8, 9}},
-        {&bossRushStage, "BossRush", 6, 4, {4, 5, 4, 5}, 3, {0, 2, 3}, 340, 240, "Data/Music/Blank.ogg", 0,
+        // Boss Rush's start (340, 240) is 224 px over the arena's floor at 480.
+        {&bossRushStage, "BossRush", 6, 4, {4, 5, 4, 5}, 3, {0, 2, 3}, 340, 464, "Data/Music/Blank.ogg", 0,
          Order({{&HUD, &PauseMenu, &InputConfigMenu}, Shared(), {&HaystackKing, &Player, &Hazard}}),
          {255, 255, 255, 255}},
         {&boneZoneStage, "BoneZone", 13, 11, {11, 12, 11, 12}, 10, {0, 1, 2, 3, 4, 5, 7, 9, 10}, 272, 1416,
@@ -155,13 +156,14 @@ TEST_P(GameplayStageTable, LoadsRunsAndGivesEverythingBack)
     EXPECT_EQ(Player.liveCount, 1u);
     EXPECT_TRUE(requestedMusic != nullptr && musicChangeRequest == 1) << "the stage's music was requested";
 
-    // The player starts over the ground and stands on it: its feet are 16 px under its position.
+    // The player starts over the ground and comes to stand on it: its feet are 16 px under its
+    // position.
     Ticks(300);
     PlayerRecord* player = FirstPlayer();
     ASSERT_NE(player, nullptr);
     EXPECT_NE(player->header->groundContact, 0u);
-    EXPECT_NEAR(player->header->x, c.startX, 1.0f);
-    EXPECT_NEAR(player->header->y, c.startY, 1.0f);
+    EXPECT_NEAR(player->header->x, c.standX, 1.0f);
+    EXPECT_NEAR(player->header->y, c.standY, 1.0f);
     EXPECT_EQ(player->header->collisionLayer, c.collisionLayer);
     // The fade-in has ended; a stage's pause menu keeps its own dimming fade (mode 2) live.
     u32 fadesIn = 0;

@@ -191,8 +191,10 @@ bool WriteSprites(const std::string& dir)
 {
     const std::string folder = "Data/Sprites/Bosses/HaystackKing/";
     Manifest manifest;
-    // The body's box, and the bales' (their position is their bottom, so they rest on the floor).
-    manifest.boxes = {BoxOf(-40, 40, kingFeet - 120, kingFeet), BoxOf(-24, 24, -48, 0)};
+    // The body's box, as wide as the drawn arms with their rim: the arena's bounds, which stop the
+    // box, then keep the whole body on the screen. The bales' box: their position is their bottom,
+    // so they rest on the floor.
+    manifest.boxes = {BoxOf(-55, 55, kingFeet - 120, kingFeet), BoxOf(-24, 24, -48, 0)};
     // 0 the body's hurt box, 1 its contact attack, 2 the dust's and bales' touch.
     manifest.hitSets = {{BoxOf(-38, 38, kingFeet - 116, kingFeet)},
                         {BoxOf(-34, 34, kingFeet - 110, kingFeet - 2)},

@@ -8,10 +8,13 @@
 
 namespace datakit {
 
-// The Village 1 arena: the controller's position, so the body (564, 240 from it) lands on the
-// ground at 716 and the arena (636 wide) lies on the flat stretch after x 3968. After the fight the
-// player walks out past x + 1024 (5008), short of the stage's end wall at 5104.
-constexpr f32 villageArenaX = 3984.0f, villageArenaY = 462.0f;
+// The Village 1 arena: the controller's position. The arena (636 wide) lies on the flat stretch
+// after x 3968, and the ground at 716 is 480 under the controller: the camera, held from y to
+// y + 497 during the fight, shows the floor 17 px over the bottom of a 240-high screen, with the
+// standing boss and the player whole above it. The body (564, 240 from the controller) drops onto
+// that floor. After the fight the player walks out past x + 1024 (5008), short of the stage's end
+// wall at 5104.
+constexpr f32 villageArenaX = 3984.0f, villageArenaY = 236.0f;
 // The body's feet lie this far below its position.
 constexpr int kingFeet = 14;
 

@@ -15,7 +15,8 @@
 // spawned), position, speeds, plane, surface
 // angle, the four contacts and the ground contact, health, and the current stage's name; then the
 // fight: invulnerable count, lives, vanquished enemies, live enemies and bones, and the nearest
-// enemy's position and hit points. --lives gives the players N lives at the start instead of 3.
+// enemy's position and hit points; the whip, the bones and the checkpoint; and the camera's scroll.
+// --lives gives the players N lives at the start instead of 3.
 // --watch (a test tool) adds trace columns of one instance of an actor type: the type's live count,
 // then the instance's state, position, speeds, hit points, flip, animation and frame.
 // --start-at (a test tool) puts player 1 at X,Y after the first tick it is spawned, so that a run

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Engine/Common/Anim.h"
+#include "Engine/Common/Camera.h"
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/GameThread.h"
@@ -421,7 +422,7 @@ bool OpenPlayerTrace(const std::string& path)
         return false;
     fputs("tick,state,x,y,vx,vy,groundSpeed,plane,angle,contactLeft,contactRight,contactTop,contactBottom,"
           "groundContact,health,stage,invulnerable,lives,vanquished,enemies,bones,enemyX,enemyY,enemyHp,"
-          "whipState,joints,lineLength,tipX,tipY,collected,bonesCollected,checkpoint",
+          "whipState,joints,lineLength,tipX,tipY,collected,bonesCollected,checkpoint,scrollX,scrollY",
           traceFile);
     for (const TraceWatch& watch : traceWatches)
         for (const char* column : {"count", "alive", "state", "x", "y", "vx", "vy", "hp", "flipX", "anim", "frame"})
@@ -474,6 +475,8 @@ void WritePlayerTraceRow(u32 tick)
                 player->progress ? (unsigned)player->progress->checkpoint : 255u);
     else
         fputs(",,,", traceFile);
+    // Camera 0's scroll: where the frame's top-left corner lies in the world.
+    fprintf(traceFile, ",%d,%d", (int)scrollX, (int)scrollY);
     for (TraceWatch& watch : traceWatches)
         WriteWatchColumns(watch);
     // Each row goes out at once: the rows before a crash are the evidence of what led to it.

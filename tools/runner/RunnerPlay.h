@@ -28,7 +28,9 @@ bool OpenPlayerTrace(const std::string& path);
 // One row of the trace for the tick that just ran: player 1's state and body, or an "absent" row
 // while no player is spawned; then the player's invulnerable count and lives, vanquishedCount, the
 // live enemies (instances of update-pass-2 types) and bones ("Collect"), and the position and hit
-// points of the live enemy nearest the player. Nothing when no trace is open.
+// points of the live enemy nearest the player; the whip; the bones carried and picked up and the
+// checkpoint; and camera 0's scroll (scrollX, scrollY: the world position of the frame's top-left
+// corner). Nothing when no trace is open.
 void WritePlayerTraceRow(u32 tick);
 // Sets the lives of the four players' progress records (the game starts them at 3).
 void SetPlayerLives(u8 lives);
