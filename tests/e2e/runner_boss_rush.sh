@@ -6,7 +6,8 @@
 # on the trace: the boss hurts the player, the player is held inside the arena (x <= 668) until the
 # boss is beaten, then walks out past x 1056, and the stage becomes "Thanks For Playing!" with
 # bossDefeated saved to "config.bfc". A second run with the boss's own 60 hit points shows the same
-# swings do not end the fight. Frames of the arena, the fight and the defeat card are kept as evidence.
+# swings do not end the fight. Frames of the arena, the fight, the beaten boss and the walk-out,
+# picked by the trace, are kept as evidence.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/data_folder.bash"
@@ -32,15 +33,20 @@ assert data[60] == 60, f'the boss has {data[60]} hit points, not 60'
 data[60] = hp
 open(path, 'wb').write(data)
 EOF
+# A frame every 10 ticks; the evidence is picked from them by what the trace shows.
+mkdir frames
+pngs=()
+for ((t = 0; t < TICKS; t += 10)); do pngs+=(--png "$t:frames/$t.png"); done
 "$BUILD_DIR/tools/runner" data "$TICKS" --stage "Boss Rush" --keys keys.txt --trace trace.csv \
-    --png 60:arena.png --png 420:fight.png --png 800:beaten.png --png 1110:card.png --png 1250:walkout.png
+    --watch HaystackKing:1 "${pngs[@]}"
 
 evidence="$BUILD_DIR/e2e-evidence/runner_boss_rush"
+rm -rf "$evidence"
 mkdir -p "$evidence"
-cp arena.png fight.png beaten.png card.png walkout.png "$evidence/"
 
-python3 - <<'EOF'
-import csv, os, sys
+python3 - "$evidence" <<'EOF'
+import csv, os, shutil, sys
+evidence = sys.argv[1]
 
 rows = list(csv.DictReader(open('trace.csv')))
 assert [int(r['tick']) for r in rows] == list(range(len(rows))), 'one row a tick'
@@ -71,6 +77,12 @@ if out is not None:
     check(0 < thanks - past <= 200, f'past x 1056 at tick {past}, the thanks stage at {thanks}')
     print(f'hurt at ticks {hurt}; out of the arena at tick {out}, past x 1056 at tick {past}, '
           f'"Thanks For Playing!" at tick {thanks}')
+    # Evidence: the arena, the fight, the boss beaten, and the walk-out as the way out opens (the
+    # bound then opens 2 px a tick, slower than the walk, and the player leaves the picture).
+    beaten = next((t for t, r in enumerate(fight) if r['HaystackKing:1.hp'] and float(r['HaystackKing:1.hp']) <= 0),
+                  out)
+    for name, tick in (('arena', 60), ('fight', (200 + beaten) // 2), ('beaten', beaten + 60), ('walkout', out + 10)):
+        shutil.copy(f'frames/{tick // 10 * 10}.png', f'{evidence}/{name}.png')
 
 # bossDefeated (the last byte) saved in the runner's working folder, the data folder.
 config = 'data/config.bfc'
