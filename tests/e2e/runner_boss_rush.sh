@@ -2,12 +2,12 @@
 # "Boss Rush" fought to its end. The data folder gets a test-only properties file for the boss with
 # 3 hit points in place of its 60 (the pack is removed so the loose files are read), so that a short
 # key script can beat it: right held all along (the player walks up to the arena's right bound and,
-# once the boss is beaten, on out of it) and the attack pressed every 20 ticks from tick 200. Checked
-# on the trace: the boss hurts the player, the player is held inside the arena (x <= 668, its box
-# in the picture) until the boss is beaten, then walks out past x 1056, and the stage becomes
-# "Thanks For Playing!" with bossDefeated saved to "config.bfc". A second run with the boss's own 60
-# hit points shows the same swings do not end the fight. Frames of the arena, the fight, the beaten boss and the walk-out,
-# picked by the trace, are kept as evidence.
+# once the boss is beaten, on out of it) and the attack pressed every 20 ticks from tick 200.
+# Checked on the trace: the boss hurts the player, the player is held inside the arena (x <= 668,
+# its box in the picture) until the boss is beaten, then walks out past x 1056, and the stage
+# becomes "Thanks For Playing!" with bossDefeated saved to "config.bfc". A second run with the
+# boss's own 60 hit points shows the same swings do not end the fight. Frames of the arena, the
+# fight, the beaten boss and the walk-out, picked by the trace, are kept as evidence.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/data_folder.bash"
@@ -71,7 +71,7 @@ out = next((t for t, x in enumerate(xs) if x > 668), None)
 check(out is not None, 'the player never left the arena')
 if out is not None:
     check(all(x <= 668 for x in xs[:out]), 'the player passed the arena bound during the fight')
-    # Held by the bound (the screen's right edge then), the player's box (7 px a side) is in the picture.
+    # Held by the bound (then the screen's right edge), the player's box (7 px a side) is in view.
     held = [r for r in fight[:out] if r['contactRight'] == '255']
     check(len(held) > 0, 'the player never stood against the arena bound')
     check(all(float(r['x']) + 7 < int(r['scrollX']) + 424 for r in held),
