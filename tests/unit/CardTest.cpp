@@ -9,28 +9,20 @@
 #include "Engine/Common/ObjectType.h"
 #include "Engine/Render/DrawState.h"
 #include "Game/Display/Card.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/FreshStage.h"
 #include "tools/datakit/HudArt.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/TgaWriter.h"
 
-extern u8 forceFree;
-
 namespace {
 
-class CardTest : public HeadlessGame, protected TestFolder {
+class CardTest : public FreshStage {
 protected:
-    Stage stage{}, otherStage{};
+    CardTest() : FreshStage("palvic-card-") {}
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-card-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        currentStage = &stage;
-        previousStage = &otherStage;
+        FreshStage::SetUp();
         scrollX = scrollY = 0;
     }
 
@@ -39,8 +31,7 @@ protected:
         FreeObjectTypeRegistry();
         cardAnimSet = AnimSet{};
         scrollX = scrollY = 0;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
+        FreshStage::TearDown();
     }
 
     void LoadKitCard()

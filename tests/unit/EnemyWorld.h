@@ -10,25 +10,15 @@
 #include "Engine/Platform/GameThread.h"
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Actors/StageSettings.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/FreshStage.h"
 
-extern u8 forceFree;
-
-class EnemyWorld : public HeadlessGame, protected TestFolder {
+class EnemyWorld : public FreshStage {
 protected:
-    explicit EnemyWorld(const char* folderPrefix) : folderPrefix(folderPrefix) {}
-
-    Stage stage{}, otherStage{};
+    using FreshStage::FreshStage;
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder(folderPrefix);
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        currentStage = &stage;
-        previousStage = &otherStage;
+        FreshStage::SetUp();
         stageCollisionLayer = 0;
         placeableTypeCount = 0;
         soundQueue = SoundQueue{};
@@ -45,8 +35,7 @@ protected:
         for (PlayerProgress& progress : playerProgress)
             progress = PlayerProgress{};
         ResetCameras();
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
+        FreshStage::TearDown();
     }
 
     // The suite's types unloaded for good: their properties freed, their sets and properties empty.
@@ -58,7 +47,4 @@ protected:
         SpawnObject(type, x, y, spawnA, spawnB);
         return lastSpawnedInstance;
     }
-
-private:
-    const char* folderPrefix;
 };

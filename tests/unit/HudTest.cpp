@@ -16,33 +16,22 @@
 #include "Game/Actors/StageSettings.h"
 #include "Game/Display/Hud.h"
 #include "Game/Player/Player.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/FreshStage.h"
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/HudArt.h"
 #include "tools/datakit/PlayerArt.h"
 
-extern u8 forceFree;
-
 namespace {
 
-void NoUnload() {}
-
-class HudTest : public HeadlessGame, protected TestFolder {
+class HudTest : public FreshStage {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
+    HudTest() : FreshStage("palvic-hud-") {}
+
     HUDRecord* hud = nullptr;
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-hud-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        // A stage entered anew: the loaders take their references.
-        currentStage = &stage;
-        previousStage = &otherStage;
+        FreshStage::SetUp();
         scrollX = scrollY = 0;
         for (PlayerProgress& progress : playerProgress)
             progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
@@ -61,20 +50,13 @@ protected:
         for (PlayerProgress& progress : playerProgress)
             progress = PlayerProgress{3, 0, 255, 0.0f, 0.0f};
         scrollX = scrollY = 0;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
+        FreshStage::TearDown();
     }
 
     // A stand-in for the player type: the HUD reads only the record's health and bones.
     void SpawnStandInPlayer(u8 health)
     {
-        Player.cullMarginX = Player.cullMarginY = -1;
-        RegisterObjectType(nullptr, &Player, (void***)&playerInstances, sizeof(PlayerRecord), ObjectNoOp, ObjectNoOp,
-                           ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, nullptr, nullptr, NoUnload);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, 0.0f, 0.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        ASSERT_NO_FATAL_FAILURE(FreshStage::SpawnStandInPlayer(0.0f, 0.0f));
         player->health = health;
         player->collected = 0.0f;
     }

@@ -19,17 +19,12 @@
 #include "Game/Display/KeyNames.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Player/Player.h"
-#include "tests/unit/HeadlessGame.h"
+#include "tests/unit/FreshStage.h"
 #include "tests/unit/KitMenuFont.h"
 #include "tests/unit/ScratchDir.h"
-#include "tests/unit/TestFolder.h"
 #include "tools/datakit/DisplayArt.h"
 
-extern u8 forceFree;
-
 namespace {
-
-void NoUnload() {}
 
 constexpr u32 ButtonSelect = 0x200;
 constexpr int keyBackspace = 14, keyTab = 15, keyEnter = 28, keyA = 30, keyS = 31, keyD = 32, keyE = 18;
@@ -56,21 +51,16 @@ void SetOptions(const Options& o)
     lineInOutDelay = o.lineDelay;
 }
 
-class InputConfigMenuTest : public HeadlessGame, protected TestFolder {
+class InputConfigMenuTest : public FreshStage {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
+    InputConfigMenuTest() : FreshStage("palvic-inputcfg-") {}
+
     PauseMenuRecord* pause = nullptr;
     InputConfigMenuRecord* menu = nullptr;
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-inputcfg-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        currentStage = &stage;
-        previousStage = &otherStage;
+        FreshStage::SetUp();
         bossDefeated = 0;
         SetOptions({});
         SetDefaultBindings();
@@ -85,13 +75,7 @@ protected:
         EXPECT_EQ(InputConfigMenu.updatePass, 6);
         EXPECT_EQ(InputConfigMenu.drawLayer, 15);
 
-        Player.cullMarginX = Player.cullMarginY = -1;
-        RegisterObjectType(nullptr, &Player, (void***)&playerInstances, sizeof(PlayerRecord), ObjectNoOp, ObjectNoOp,
-                           ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, nullptr, nullptr, NoUnload);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, 100.0f, 100.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        ASSERT_NO_FATAL_FAILURE(SpawnStandInPlayer(100.0f, 100.0f));
         player->player = 0;
         player->state = PlayerStateNormal;
         cameras[0].followed = player->header;
@@ -111,8 +95,7 @@ protected:
         SetOptions({});
         pauseMenuOpen = 0;
         pendingStage = nullptr;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
+        FreshStage::TearDown();
     }
 
     static void ClearInput()

@@ -15,16 +15,11 @@
 #include "Game/Display/InputConfigMenu.h"
 #include "Game/Display/PauseMenu.h"
 #include "Game/Player/Player.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/FreshStage.h"
 #include "tools/datakit/DisplayArt.h"
 #include "tools/datakit/HudArt.h"
 
-extern u8 forceFree;
-
 namespace {
-
-void NoUnload() {}
 
 // The input-configuration menu's type with handlers that do nothing: the pause menu's side alone.
 void RegisterIdleControlsMenu()
@@ -36,20 +31,15 @@ void RegisterIdleControlsMenu()
                        nullptr, NoUnload);
 }
 
-class PauseMenuTest : public HeadlessGame, protected TestFolder {
+class PauseMenuTest : public FreshStage {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
+    PauseMenuTest() : FreshStage("palvic-pause-") {}
+
     PauseMenuRecord* menu = nullptr;
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-pause-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        currentStage = &stage;
-        previousStage = &otherStage;
+        FreshStage::SetUp();
         bossDefeated = 0;
         ClearControls();
         ASSERT_TRUE(datakit::WriteFadeData("."));
@@ -63,13 +53,7 @@ protected:
         EXPECT_EQ(PauseMenu.drawLayer, 15);
 
         // A stand-in player, alive and followed by camera 0.
-        Player.cullMarginX = Player.cullMarginY = -1;
-        RegisterObjectType(nullptr, &Player, (void***)&playerInstances, sizeof(PlayerRecord), ObjectNoOp, ObjectNoOp,
-                           ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, nullptr, nullptr, NoUnload);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, 100.0f, 100.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        ASSERT_NO_FATAL_FAILURE(SpawnStandInPlayer(100.0f, 100.0f));
         player->player = 0;
         player->state = PlayerStateNormal;
         cameras[0].followed = player->header;
@@ -91,8 +75,7 @@ protected:
         pendingStage = nullptr;
         quitRequested = 0;
         bossDefeated = 0;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
+        FreshStage::TearDown();
     }
 
     static void ClearControls()

@@ -15,30 +15,20 @@
 #include "Game/Display/ResultsScreen.h"
 #include "Game/Player/Player.h"
 #include "Game/Stages/GameplayStages.h"
-#include "tests/unit/HeadlessGame.h"
+#include "tests/unit/FreshStage.h"
 #include "tests/unit/KitMenuFont.h"
-#include "tests/unit/TestFolder.h"
 #include "tools/datakit/DisplayArt.h"
-
-extern u8 forceFree;
 
 namespace {
 
-void NoUnload() {}
-
-class ResultsScreenTest : public HeadlessGame, protected TestFolder {
+class ResultsScreenTest : public FreshStage {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
+    ResultsScreenTest() : FreshStage("palvic-results-") {}
+
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-results-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        currentStage = &stage;
-        previousStage = &otherStage;
+        FreshStage::SetUp();
         scrollX = scrollY = 0;
         LoadKitMenuFont();
         if (HasFatalFailure())
@@ -49,13 +39,7 @@ protected:
         ASSERT_TRUE(ResultsScreen.registered);
 
         // A stand-in for the player type: the card reads only the record.
-        Player.cullMarginX = Player.cullMarginY = -1;
-        RegisterObjectType(nullptr, &Player, (void***)&playerInstances, sizeof(PlayerRecord), ObjectNoOp, ObjectNoOp,
-                           ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, nullptr, nullptr, NoUnload);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, 0.0f, 0.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        ASSERT_NO_FATAL_FAILURE(SpawnStandInPlayer(0.0f, 0.0f));
         player->state = PlayerStateNormal;
     }
 
@@ -68,8 +52,7 @@ protected:
         bonesCardRaised = enemiesCardRaised = 0;
         vanquishedCount = 0;
         scrollX = scrollY = 0;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
+        FreshStage::TearDown();
     }
 
     static ResultsScreenRecord* SpawnCard(u8 kind)

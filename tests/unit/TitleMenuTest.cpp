@@ -15,36 +15,26 @@
 #include "Game/Display/Hud.h"
 #include "Game/Display/TitleMenu.h"
 #include "Game/Player/Player.h"
-#include "tests/unit/HeadlessGame.h"
-#include "tests/unit/TestFolder.h"
+#include "tests/unit/FreshStage.h"
 #include "tools/datakit/DisplayArt.h"
 #include "tools/datakit/HudArt.h"
 
-extern u8 forceFree;
-
 namespace {
-
-void NoUnload() {}
 
 constexpr u32 up = 0x1, down = 0x2, left = 0x4, right = 0x8, jump = 0x10, back = 0x20, start = 0x100;
 constexpr int keyBackspace = 14, keyA = 30, keyS = 31, padButtonA = 138, padStart = 145;
 
-class TitleMenuTest : public HeadlessGame, protected TestFolder {
+class TitleMenuTest : public FreshStage {
 protected:
-    Stage stage{}, otherStage{};
-    PlayerRecord* player = nullptr;
+    TitleMenuTest() : FreshStage("palvic-title-menu-") {}
+
     TitleMenuRecord* menu = nullptr;
     PlayerControls savedControls[playerCount];
     std::vector<int> rawPressed;
 
     void SetUp() override
     {
-        HeadlessGame::SetUp();
-        EnterTestFolder("palvic-title-menu-");
-        FreeObjectTypeRegistry();
-        forceFree = 0;
-        currentStage = &stage;
-        previousStage = &otherStage;
+        FreshStage::SetUp();
         for (int p = 0; p < playerCount; ++p)
             savedControls[p] = playerControls[p];
         SetDefaultBindings();
@@ -61,13 +51,7 @@ protected:
         EXPECT_EQ(TitleMenu.drawLayer, 8);
 
         // A stand-in player whose start position lies well below the title.
-        Player.cullMarginX = Player.cullMarginY = -1;
-        RegisterObjectType(nullptr, &Player, (void***)&playerInstances, sizeof(PlayerRecord), ObjectNoOp, ObjectNoOp,
-                           ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, ObjectNoOp, nullptr, nullptr, NoUnload);
-        lastSpawnedInstance = nullptr;
-        SpawnObject(&Player, 300.0f, 700.0f, 0, 0);
-        player = (PlayerRecord*)lastSpawnedInstance;
-        ASSERT_NE(player, nullptr);
+        ASSERT_NO_FATAL_FAILURE(SpawnStandInPlayer(300.0f, 700.0f));
         player->actor.spawnX = 300.0f;
         player->actor.spawnY = 700.0f;
 
@@ -90,8 +74,7 @@ protected:
         pauseMenuOpen = 0;
         pendingStage = nullptr;
         quitRequested = 0;
-        LeaveTestFolder();
-        HeadlessGame::TearDown();
+        FreshStage::TearDown();
     }
 
     void PressRaw(int slot)
