@@ -9,10 +9,7 @@ source "$here/data_folder.bash"
 # A first run without input finds the tick the title screen starts on, so the keys below follow
 # the title whatever the splashes last.
 "$BUILD_DIR/tools/runner" data 2400 --trace first.csv
-TITLE=$(python3 -c "
-import csv, sys
-rows = list(csv.DictReader(open('first.csv')))
-print(next(t for t, r in enumerate(rows) if r['stage'] == 'Title Screen'))")
+TITLE=$(python3 "$here/stage_start.py" first.csv "Title Screen")
 
 DOWN1=$((TITLE + 80)) DOWN2=$((TITLE + 86)) CLOSE=$((TITLE + 92)) TICKS=$((TITLE + 1000))
 cat > keys.txt <<EOF2

@@ -10,10 +10,7 @@ source "$here/data_folder.bash"
 
 # The tick the title screen starts on, from a run without input.
 "$BUILD_DIR/tools/runner" data 2400 --trace first.csv
-TITLE=$(python3 -c "
-import csv
-rows = list(csv.DictReader(open('first.csv')))
-print(next(t for t, r in enumerate(rows) if r['stage'] == 'Title Screen'))")
+TITLE=$(python3 "$here/stage_start.py" first.csv "Title Screen")
 
 DOWN=$((TITLE + 80)) OPEN=$((TITLE + 90)) RIGHT=$((TITLE + 140)) WAIT=$((TITLE + 150))
 BIND=$((TITLE + 170)) LEAVE=$((TITLE + 190)) TICKS=$((TITLE + 250))

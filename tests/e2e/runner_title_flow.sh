@@ -11,10 +11,7 @@ source "$here/data_folder.bash"
 # A first run without input finds the tick the title screen starts on, so the keys below follow
 # the title whatever the splashes last.
 "$BUILD_DIR/tools/runner" data 2400 --trace first.csv
-TITLE=$(python3 -c "
-import csv, sys
-rows = list(csv.DictReader(open('first.csv')))
-print(next(t for t, r in enumerate(rows) if r['stage'] == 'Title Screen'))")
+TITLE=$(python3 "$here/stage_start.py" first.csv "Title Screen")
 
 # The menu is spawned on the title's 31st frame and glides in for a few more.
 START=$((TITLE + 80)) TICKS=$((TITLE + 260))
