@@ -3,7 +3,8 @@
 without a life lost, and prints them in the runner's key script format.
 
   grow_fight.py BUILD_DIR --keys PREFIX --from TICK [--stage NAME] [--data DIR] [--boss TYPE:INDEX]
-                [--until TICK] [--segment TICKS] [--look TICKS] [--reach PX] [--jobs N] [--out FILE]
+                [--until TICK] [--segment TICKS] [--look TICKS] [--reach PX] [--backs N] [--jobs N]
+                [--out FILE]
 
 PREFIX is the key script up to the fight: it is cut at tick TICK (a key it holds there goes up), and
 the fight's keys follow from that tick. --stage starts the runner at that stage instead of the
@@ -23,6 +24,8 @@ boss's hit points, and the boss's hit points at the end of the look count agains
 of a hit point for each pixel the player ends the move farther from the body than --reach (default
 64) leads it in where nothing else tells the moves apart. The best move is played in the kept game
 and the search goes on from the end of its segment, until the boss's hit points reach 0 or --until.
+Where every move loses a life, the search backs off three steps (a fresh runner plays the fight up
+to there) and plays the next best move of that step instead, at most --backs times (default 30).
 Then the whole script is run once more from its first tick without the server, and what that run
 shows (not what the search expected) is reported.
 
@@ -230,6 +233,7 @@ def main():
     parser.add_argument('--look', type=int, default=90)
     parser.add_argument('--jobs', type=int, default=4)
     parser.add_argument('--reach', type=float, default=64.0)
+    parser.add_argument('--backs', type=int, default=30)
     parser.add_argument('--out')
     args = parser.parse_args()
     until = args.until if args.until is not None else args.start + 4000
@@ -269,41 +273,63 @@ def main():
 
 def grow(runner, data, work, prefix, extra, args, until):
     """The fight's script lines and the tick the search saw the boss beaten (None: not beaten)."""
-    server = Server(runner, data, work, prefix, args.start, extra)
     s, look = args.segment, args.look
     tried, ways = moves(s), follow_ups(look)
-    fight = []
+    server = Server(runner, data, work, prefix, args.start, extra)
+    # One entry a step played: its tick, its moves ranked best first (score, name, move), the one
+    # played, and its script lines.
+    steps = []
+    backs = 0
     try:
         # The player's health and lives when the fight begins: one branch that does nothing.
         [trace] = server.branch([[]], args.start + 1, 1)
         first = read_trace(trace, args.boss)[0]
         lives, health = first['lives'], int(first['health'])
+        ranked = None
         while server.tick < until:
             t = server.tick
-            scripts = [ranges(move, t) + ranges(way, t + s) for _, move in tried for way in ways]
-            traces = server.branch(scripts, t + s + look, args.jobs)
-            best = None
-            for i, (name, move) in enumerate(tried):
-                results = [judge(read_trace(traces[i * len(ways) + k], args.boss), lives, health, s, args.reach)
-                           for k in range(len(ways))]
-                scores = [score for score, _ in results if score is not None]
-                if scores and (best is None or max(scores) > best[0]):
-                    best = (max(scores), name, move)
-            if best is None:
-                sys.exit(f'grow_fight: at tick {t} every move loses a life; the fight so far:\n' + '\n'.join(fight))
-            _, name, move = best
+            if ranked is None:
+                scripts = [ranges(move, t) + ranges(way, t + s) for _, move in tried for way in ways]
+                traces = server.branch(scripts, t + s + look, args.jobs)
+                ranked = []
+                for i, (name, move) in enumerate(tried):
+                    results = [judge(read_trace(traces[i * len(ways) + k], args.boss), lives, health, s, args.reach)
+                               for k in range(len(ways))]
+                    scores = [score for score, _ in results if score is not None]
+                    if scores:
+                        ranked.append((max(scores), -i, name, move))
+                ranked = [(score, name, move) for score, _, name, move in sorted(ranked, reverse=True)]
+                choice = 0
+            if not ranked:
+                # Every move loses a life: back off a few steps and play the next best move there.
+                while steps and backs < args.backs:
+                    backs += 1
+                    for _ in range(min(len(steps), 3) - 1):
+                        steps.pop()
+                    t, ranked, choice, _ = steps.pop()
+                    if choice + 1 < len(ranked):
+                        choice += 1
+                        break
+                else:
+                    sys.exit(f'grow_fight: at tick {t} every move loses a life, {backs} steps backed off')
+                print(f'grow_fight: every move loses a life; back to tick {t}', file=sys.stderr)
+                server.close()
+                server = Server(runner, data, work, prefix, args.start, extra)
+                if t > args.start:
+                    server.run([line for step in steps for line in step[3]], t)
+            _, name, move = ranked[choice]
             lines = ranges(move, t)
             [trace] = server.branch([lines], t + s, 1)
             rows = read_trace(trace, args.boss)
             server.run(lines, t + s)
-            fight += lines
-            health_now = rows[-1]['health']
-            print(f'grow_fight: tick {t}: {name}; boss {rows[-1]["bossHp"]}, health {health_now}',
+            steps.append((t, ranked, choice, lines))
+            ranked = None
+            print(f'grow_fight: tick {t}: {name}; boss {rows[-1]["bossHp"]}, health {rows[-1]["health"]}',
                   file=sys.stderr)
             beaten = first_beaten(rows)
             if beaten is not None:
-                return merge(fight), beaten
-        return merge(fight), None
+                return merge([line for step in steps for line in step[3]]), beaten
+        return merge([line for step in steps for line in step[3]]), None
     finally:
         server.close()
 
