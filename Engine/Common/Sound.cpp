@@ -276,13 +276,23 @@ void ConvertWavSamples(const u8* data, Sound* sound)
 
 void QueueSound(u16 id)
 {
+    QueueSoundAt(id, 0u);
+}
+
+void QueueSoundAt(u16 id, u32 frequency)
+{
     if (soundQueue.count >= 16)
         return;
     audioRequestPending = 1;
     soundQueue.id[soundQueue.count] = id;
     soundQueue.loop[soundQueue.count] = 0;
-    soundQueue.frequency[soundQueue.count] = 0;
+    soundQueue.frequency[soundQueue.count] = frequency;
     ++soundQueue.count;
+}
+
+void QueueSoundAt(u16 id, f32 frequency)
+{
+    QueueSoundAt(id, frequency > 0.0f && frequency < 4.0e9f ? (u32)frequency : 0u);
 }
 
 void StopSound(u16 id)

@@ -80,7 +80,12 @@ i32 ReadWavHeader(const char* path, const u8* data, u32 size, WavHeader* header)
 // Converts frames of the file's samples (8 or 16 bits, mono or stereo) to signed 8-bit mono.
 void ConvertWavSamples(const u8* data, Sound* sound);
 
+// Appends a play of the sound at its own rate; a full queue drops it.
 void QueueSound(u16 id);
+// The same at another pitch: frequency in Hz, 0 for the sound's own rate.
+void QueueSoundAt(u16 id, u32 frequency);
+// A pitch worked out in floating point; one outside what the queue holds plays at the sound's own rate.
+void QueueSoundAt(u16 id, f32 frequency);
 void StopSound(u16 id);
 
 u32 LoadMusic(const char* path, u32 loopSample);

@@ -34,18 +34,6 @@ constexpr f64 degreesPerStep = 1.40625; // 360 / 256
 constexpr f64 pi = 3.14159265358979323846;
 constexpr u32 killScore = 25;
 
-// Queues a sound at another pitch than its own, by the queue's rule: a full queue drops it.
-void QueueSoundAt(u32 id, f32 frequency)
-{
-    if (soundQueue.count >= 16)
-        return;
-    audioRequestPending = 1;
-    soundQueue.id[soundQueue.count] = (u16)id;
-    soundQueue.loop[soundQueue.count] = 0;
-    soundQueue.frequency[soundQueue.count] = frequency > 0.0f && frequency < 4.0e9f ? (u32)frequency : 0;
-    ++soundQueue.count;
-}
-
 ObjectType* TypeOf(const ActorBlock* actor)
 {
     return actor->header ? actor->header->type : nullptr;
@@ -291,9 +279,9 @@ bool ResolveAttackHit(void* registered, void* attacking)
         PlayerTakeHit(victim, hB);
     }
 
-    QueueSoundAt(enemyHitSound, b->knockback * 100.0f + 44100.0f + (f32)(GameRand() / 16) - 100.0f);
+    QueueSoundAt((u16)enemyHitSound, b->knockback * 100.0f + 44100.0f + (f32)(GameRand() / 16) - 100.0f);
     if (oA->hurtSound >= 0) {
-        QueueSoundAt((u32)oA->hurtSound, (f32)(GameRand() / 2 + 36100));
+        QueueSoundAt((u16)oA->hurtSound, (f32)(GameRand() / 2 + 36100));
         if (IsWhip(tB) && oA->whipNoHitlag)
             StopSound((u16)oA->hurtSound);
     }

@@ -20,18 +20,6 @@ namespace {
 
 constexpr EnemyTypeSettings settings{sizeof(AudreyRecord), 32, 2, 9, 256, 256};
 
-// The shot's pitch: 40100 Hz plus a random spread of up to 6553 Hz. A full queue drops it.
-void QueueShotSound()
-{
-    if (soundQueue.count >= 16)
-        return;
-    audioRequestPending = 1;
-    soundQueue.id[soundQueue.count] = (u16)audreyShotSound;
-    soundQueue.loop[soundQueue.count] = 0;
-    soundQueue.frequency[soundQueue.count] = (u32)(40100 + GameRand() / 5);
-    ++soundQueue.count;
-}
-
 void FireShot(AudreyRecord* audrey)
 {
     ObjectHeader* header = audrey->header;
@@ -122,7 +110,10 @@ void AudreyUpdate(void* instance)
     if (audrey->anim.frameIndex == audreyFireFrame && !audrey->fired) {
         FireShot(audrey);
         audrey->fired = 1;
-        QueueShotSound();
+        // The shot's pitch: 40100 Hz plus a random spread of up to 6553 Hz. A full queue drops it
+        // before the spread is drawn.
+        if (soundQueue.count < 16)
+            QueueSoundAt((u16)audreyShotSound, (u32)(40100 + GameRand() / 5));
     }
     if (audrey->anim.finished) {
         audrey->hitCount = 0;

@@ -49,18 +49,6 @@ void Walk(ActorBlock& actor, bool right)
     actor.input[InputRight] = right;
 }
 
-// A full queue drops the flap.
-void QueueFlap(u32 frequency)
-{
-    if (soundQueue.count >= 16)
-        return;
-    audioRequestPending = 1;
-    soundQueue.id[soundQueue.count] = (u16)dravenFlapSound;
-    soundQueue.loop[soundQueue.count] = 0;
-    soundQueue.frequency[soundQueue.count] = frequency;
-    ++soundQueue.count;
-}
-
 // The flap's pitch spreads wider the faster it climbs or falls.
 void Flap(const DravenRecord* draven)
 {
@@ -70,7 +58,7 @@ void Flap(const DravenRecord* draven)
     if (anim.frameIndex != dravenFlapFrame || anim.prevFrameIndex == dravenFlapFrame)
         return;
     const i32 n = TruncateToI32(std::fabs(draven->header->vy) * -4000.0f);
-    QueueFlap((u32)(44100 + n + GameRand() / (32767 / (1 - 2 * n) + 1)));
+    QueueSoundAt((u16)dravenFlapSound, (u32)(44100 + n + GameRand() / (32767 / (1 - 2 * n) + 1)));
 }
 
 void StartAnimation(DravenRecord* draven, u16 animation)

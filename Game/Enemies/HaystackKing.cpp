@@ -65,18 +65,6 @@ u32 LoadKingSound(const char* name)
     return LoadSound(path);
 }
 
-// Queues a sound at another pitch; a full queue drops it.
-void QueueSoundAt(u32 id, f32 frequency)
-{
-    if (soundQueue.count >= 16)
-        return;
-    audioRequestPending = 1;
-    soundQueue.id[soundQueue.count] = (u16)id;
-    soundQueue.loop[soundQueue.count] = 0;
-    soundQueue.frequency[soundQueue.count] = frequency > 0.0f && frequency < 4.0e9f ? (u32)frequency : 0;
-    ++soundQueue.count;
-}
-
 // A spawn of one of the boss's roles, or null when the pool refused it.
 HaystackKingRecord* SpawnRole(f32 x, f32 y, u8 role, u8 b)
 {
@@ -651,7 +639,7 @@ void DustUpdate(HaystackKingRecord* dust)
     ObjectHeader* header = dust->header;
     UpdateAnimPlayer(&dust->anim);
     if (EnteredFrame(dust->anim, KingDustAnim, 2))
-        QueueSoundAt(whipAttackSound, 44100.0f + header->scaleX * 16000.0f);
+        QueueSoundAt((u16)whipAttackSound, 44100.0f + header->scaleX * 16000.0f);
     if (EnteredFrame(dust->anim, KingDustAnim, 3) && header->spawnB > 0) {
         const u32 self = header->index;
         const f32 x = header->x + (header->flipX ? -28.0f : 28.0f), y = header->y;

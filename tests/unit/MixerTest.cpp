@@ -1,5 +1,7 @@
 // The effect mixer: voice stepping, allocation, the queue and stop list as the refill applies
 // them, the mute flags and the packed mix.
+#include <cmath>
+
 #include "tests/unit/AudioFixture.h"
 
 namespace {
@@ -174,6 +176,55 @@ TEST_F(MixerTest, PackedMixCarriesBetweenTheLanes)
         sfxVolume = 64;
         ++n;
     }
+}
+
+TEST_F(MixerTest, PlaysAtAPitchAreQueuedByTheQueuesRule)
+{
+    struct Case {
+        const char* name;
+        f32 pitch;
+        u32 frequency;
+    };
+    // A pitch worked out in floating point is cut to whole Hz; one that no u32 above 0 holds plays
+    // at the sound's own rate.
+    const Case cases[] = {
+        {"a pitch in Hz", 22050.7f, 22050}, {"zero", 0.0f, 0},          {"below zero", -5.0f, 0},
+        {"past a u32", 5.0e9f, 0},           {"not a number", NAN, 0},
+    };
+    for (const Case& c : cases) {
+        soundQueue = SoundQueue{};
+        audioRequestPending = 0;
+        QueueSoundAt(7, c.pitch);
+        ASSERT_EQ(soundQueue.count, 1) << c.name;
+        EXPECT_EQ(soundQueue.id[0], 7) << c.name;
+        EXPECT_EQ(soundQueue.loop[0], 0) << c.name;
+        EXPECT_EQ(soundQueue.frequency[0], c.frequency) << c.name;
+        EXPECT_EQ(audioRequestPending, 1) << c.name;
+    }
+
+    // Whole Hz go in as they are, the plain play at the sound's own rate, in the order queued.
+    soundQueue = SoundQueue{};
+    QueueSound(3);
+    QueueSoundAt(4, 4294967000u);
+    ASSERT_EQ(soundQueue.count, 2);
+    EXPECT_EQ(soundQueue.id[0], 3);
+    EXPECT_EQ(soundQueue.frequency[0], 0u);
+    EXPECT_EQ(soundQueue.id[1], 4);
+    EXPECT_EQ(soundQueue.frequency[1], 4294967000u);
+
+    // A full queue drops every kind of play and asks the mixer for nothing.
+    while (soundQueue.count < 16)
+        QueueSoundAt(5, 11025u);
+    audioRequestPending = 0;
+    QueueSound(6);
+    QueueSoundAt(6, 11025u);
+    QueueSoundAt(6, 11025.0f);
+    EXPECT_EQ(soundQueue.count, 16);
+    EXPECT_EQ(audioRequestPending, 0);
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NE(soundQueue.id[i], 6) << i;
+    soundQueue = SoundQueue{};
+    audioRequestPending = 0;
 }
 
 TEST_F(MixerTest, SoundOfNoSamplesIsNotPlayed)
