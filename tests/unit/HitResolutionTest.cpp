@@ -23,6 +23,7 @@
 #include "tools/datakit/EffectArt.h"
 #include "tools/datakit/ManifestWriter.h"
 #include "tools/datakit/PlayerArt.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/TgaWriter.h"
 #include "tools/datakit/VepWriter.h"
 
@@ -54,10 +55,7 @@ enum : u16 {
 constexpr f32 pokeDamage = 4.0f;
 constexpr i16 pokeHitlag = 6;
 
-ManBox BoxOf(int left, int right, int top, int bottom)
-{
-    return ManBox{(u8)(right - left), (u8)(bottom - top), (u8)(i8)left, (u8)(i8)top};
-}
+using datakit::BoxOf;
 
 ManAnimation OneFrame(std::vector<ManHit> hits)
 {
