@@ -28,7 +28,7 @@ keys() {
 }
 
 # name, stage, floor, start (or "-"), walk-in ticks
-arenas=("village|Village 1|716|4300,690|70" "bossrush|Boss Rush|480|-|60")
+arenas=("village|Village 1|716|4300,690|70" "bossrush|Boss Rush|480|-|80")
 for arena in "${arenas[@]}"; do
     IFS='|' read -r name stage floor start walk <<< "$arena"
     keys "$walk" > "$name.keys"

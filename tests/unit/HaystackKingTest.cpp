@@ -3,6 +3,7 @@
 // beaten body falling out, the card, the walk-out, bossDefeated saved to "config.bfc" and the fade
 // that asks for "Thanks For Playing!".
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -360,6 +361,108 @@ TEST_F(HaystackKingTest, BeatenBossFallsOutThenTheWalkOutSavesAndFadesToTheThank
 }
 
 // ---- The fight ----
+
+struct TakeOffCase {
+    const char* name;
+    u8 jumps, side, attackStep;
+    bool dying;
+    f32 targetX; // relative to the arena's left; below 0: at the player
+    bool targetIsPlayer;
+};
+
+TEST_F(HaystackKingTest, EachJumpLeavesTheGroundTowardItsTargetAndLandsThere)
+{
+    const TakeOffCase cases[] = {
+        {"jump 0 at the player", 0, 0, 0, false, 0.0f, true},
+        {"jump 2 at the player", 2, 0, 0, false, 0.0f, true},
+        {"jump 3 to the right side", 3, 0, 0, false, 636.0f - 56.0f, false},
+        {"jump 3 to the left side", 3, 1, 0, false, 56.0f, false},
+        {"the second round's jump 3 to the right, further in", 3, 0, 2, false, 636.0f - 56.0f - 24.0f, false},
+        {"the second round's jump 3 to the left, further in", 3, 1, 2, false, 56.0f + 24.0f, false},
+        {"dying: to the centre", 1, 0, 0, true, 318.0f, false},
+    };
+    for (const TakeOffCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetObjectInstances(&HaystackKing);
+        // Near enough for the jumps at it to land on it (the flatter jumps at a far player fall
+        // short of it).
+        player->header->x = 420.0f;
+        StandingBody();
+        if (HasFatalFailure())
+            return;
+        HaystackKingRecord* body = Body();
+        body->jumpCount = c.jumps;
+        body->side = c.side;
+        body->attackStep = c.attackStep;
+        if (c.dying)
+            body->actor.hp = 0.0f;
+        Begin(1);
+        f32 x = 0.0f, y = 0.0f;
+        ASSERT_TRUE(StepUntil(
+            [&] {
+                if (Body()->header->subState == 1)
+                    return true;
+                x = Body()->header->x;
+                y = Body()->header->y;
+                return false;
+            },
+            60));
+        body = Body();
+        const f32 targetX = c.targetIsPlayer ? player->header->x : arenaX + c.targetX;
+        const f32 targetY = c.targetIsPlayer ? player->header->y : standingArenaY + kingArenaHeight;
+        const f32 vx = (targetX - x) / 56.0f;
+        // The library lifts the body by a pixel as it leaves the ground.
+        const f32 drop = (y - 1.0f - targetY) / 48.0f;
+        f32 vy = c.jumps < 3 && !c.dying ? std::fabs(vx) - 12.0f - drop : -7.0f - drop;
+        if (c.jumps < 3 && !c.dying)
+            vy = vy < -7.0f ? -7.0f : (vy > -4.0f ? -4.0f : vy);
+        EXPECT_NEAR(body->header->vx, vx, 1e-4);
+        EXPECT_NEAR(body->header->vy, vy, 1e-4);
+        EXPECT_EQ(body->header->groundContact, 0u) << "still on the ground after the take-off";
+        EXPECT_NEAR(body->header->x, x + vx, 1e-3) << "the take-off tick's move";
+        EXPECT_EQ(body->jumpCount, c.dying ? 70 : c.jumps + 1);
+        EXPECT_NEAR(body->targetX, targetX, 1e-4);
+        if (c.dying)
+            continue; // the dead body falls through the floor
+        ASSERT_TRUE(StepUntil([&] { return Body()->header->groundContact != 0; }, 120));
+        EXPECT_NEAR(Body()->header->x, targetX, 24.0f) << "landed away from its target";
+    }
+}
+
+TEST_F(HaystackKingTest, ATurnInTheAirFlipsOnceAndHoldsTheJumpsLastFrameToTheLanding)
+{
+    StandingBody();
+    if (HasFatalFailure())
+        return;
+    // Facing left with the player behind it, on the right.
+    ASSERT_EQ(Body()->header->flipX, 1);
+    player->header->x = Body()->header->x + 200.0f;
+    Begin(1);
+    ASSERT_TRUE(StepUntil([&] { return ShowsAnim(&Body()->anim, KingTurnAnim); }, 60));
+    ASSERT_EQ(Body()->header->subState, 1);
+    int flips = 0;
+    u8 flip = Body()->header->flipX;
+    ASSERT_TRUE(StepUntil(
+        [&] {
+            flips += Body()->header->flipX != flip;
+            flip = Body()->header->flipX;
+            return !ShowsAnim(&Body()->anim, KingTurnAnim);
+        },
+        60));
+    EXPECT_EQ(flips, 1);
+    EXPECT_EQ(Body()->header->flipX, 0) << "faces the player";
+    int airborne = 0;
+    while (!Body()->header->groundContact && airborne < 120) {
+        const AnimPlayer& anim = Body()->anim;
+        ASSERT_TRUE(ShowsAnim(&anim, KingJumpAnim)) << airborne;
+        ASSERT_EQ(anim.activeAnimIndex, KingJumpAnim) << airborne;
+        ASSERT_EQ(anim.frameIndex, 7) << "tick " << airborne << " of the flight after the turn";
+        Step();
+        ++airborne;
+    }
+    EXPECT_GT(airborne, 10);
+    EXPECT_NE(Body()->header->groundContact, 0u);
+}
 
 TEST_F(HaystackKingTest, TheSlamDropsABaleThatIsCaughtThrownAndRollsOutOfTheArena)
 {

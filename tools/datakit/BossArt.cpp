@@ -112,6 +112,9 @@ void PaintDust(Cell& c, int frame)
     c.Ellipse(12, -10 * grow, 10 * grow, 9 * grow, Dust);
 }
 
+// The frame of the jump at which the enemy library takes the body off the ground.
+constexpr i8 kingTakeoffFrame = 6;
+
 struct AnimPlan {
     int frames;
     u16 ticks;
@@ -265,6 +268,12 @@ bool WriteSprites(const std::string& dir)
             }
             ManFrame frame = Pack(sheet, packer, c);
             frame.duration = (u16)(plan.ticks * 256);
+            // The jump's last crouch lasts one tick: the library lifts the body off the ground as
+            // that frame is seen (the take-off frame below) and the boss's own take-off comes as the
+            // next frame is entered, so both fall on the same tick and the flight starts from the
+            // ground with the boss's speeds.
+            if (a == 1 && f == kingTakeoffFrame)
+                frame.duration = 256;
             frame.boxIndex = box;
             frame.points = points;
             for (u16 hit : hits)
@@ -281,7 +290,7 @@ bool WriteSprites(const std::string& dir)
     vep.values = {1.0, 0.2, 0.5, 2.0, 0.0, 0.0, 0.0, 20.0, 10.0, 6.0, 1.0, 0.25, 0.25, 2.0, 2.0};
     vep.hp = 60;
     vep.flags = {0, 0, 1, 0, 0};
-    vep.anims = {7, 0, -1, 1, -1, -1, -1, -1, -1, -1};
+    vep.anims = {kingTakeoffFrame, 0, -1, 1, -1, -1, -1, -1, -1, -1};
     vep.rows = {VepRow{0, 0, 0, 0.0, 0.0, 0}, VepRow{0x4, 2, 8, 3.0, 1.0, 224}, VepRow{0x4, 2, 6, 2.5, 1.0, 216}};
     return PutFile(dir, folder + "HaystackKing.tga", MakeTga(sheet)) &&
            PutFile(dir, folder + "HaystackKing.man", MakeManifest(manifest)) &&
