@@ -585,14 +585,14 @@ StageWorld VillageWorld()
 // Boss Rush: a flat arena, the start at (340, 240) over ground at 480. The camera keeps to x 32-668
 // and y 0-497 during the fight (the start handler's limit and the boss's arena, whose controller
 // stands at (32, 0)): the floor, 480 under the controller as in Village 1, lies 17 px over the bottom
-// of a 240-high screen, with the standing boss and the player whole above it. The ground runs on to
-// the wall at 1264 so that, once the boss is beaten, the player walks out past x 1056 in view.
+// of a 240-high screen, with the standing boss and the player whole above it. The ground runs the
+// stage's whole width with no end walls: once the boss is beaten the player walks out past x 1056 in
+// view, and a bale rolling left goes on out of the view and is gone (the map wraps sideways, so a
+// wall at either end would stop it at x 0, still in sight at the arena's edge with its box live).
 StageWorld BossRushWorld()
 {
     StageWorld stage(80, 32);
-    stage.Ground({{16, 1264, 480, 480}});
-    stage.Wall(0, 16);
-    stage.Wall(1264, 1280);
+    stage.Ground({{0, 1280, 480, 480}});
     return stage;
 }
 
