@@ -49,15 +49,6 @@ u32 bossMusic;
 constexpr EnemyTypeSettings settings{sizeof(HaystackKingRecord), 32, 0, 8, 192, 512};
 constexpr i16 neverCulled = -1;
 
-void ResetDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendLevel = 255;
-    blendMode = 0;
-}
-
 u32 LoadKingSound(const char* name)
 {
     char path[128];
@@ -911,7 +902,7 @@ void DrawBodyOverlay(HaystackKingRecord* king)
     blendMode = 2;
     blendLevel = LevelByte(king->glowLevel);
     DrawImageAt(image, header, x + (header->flipX ? 0.0f : 1.0f), y);
-    ResetDrawState();
+    RestDrawState();
 }
 
 void DrawBody(HaystackKingRecord* king)
@@ -941,7 +932,7 @@ void DrawBody(HaystackKingRecord* king)
     blendLevel = LevelByte(king->glowLevel);
     DrawImageAt(CurrentImage(king->anim), header, header->x + actor.shakeX + (header->flipX ? 0.0f : 1.0f),
                 header->y + actor.shakeY);
-    ResetDrawState();
+    RestDrawState();
     const bool overlaid = ShowsAnim(&king->anim, KingSlamAnim) || ShowsAnim(&king->anim, KingCatchAnim) ||
                           ShowsAnim(&king->anim, KingThrowCaughtAnim);
     if (overlaid && currentDrawLayer < overlayLayer)
@@ -961,7 +952,7 @@ void DrawThrownBale(HaystackKingRecord* bale)
     blendMode = 1;
     blendLevel = LevelByte(glow);
     DrawImageAt(image, header, header->x, header->y);
-    ResetDrawState();
+    RestDrawState();
 }
 
 } // namespace
@@ -992,7 +983,7 @@ void HaystackKingDraw(void* instance)
         header->flash = 255;
         SetSpriteTransform(header, 0);
         DrawEnemySprite(&king->actor);
-        ResetDrawState();
+        RestDrawState();
         return;
     }
 }

@@ -218,15 +218,6 @@ void DrawDebugView(const ObjectHeader* header)
     DrawFontNumberPadded(TruncateToI32(header->angle), &devFontNumbers, header->x, header->y - 32.0f, alignCentre, 3);
 }
 
-void RestoreDrawState()
-{
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendMode = 0;
-    blendLevel = 255;
-}
-
 } // namespace
 
 void PlayerDraw(void* instance)
@@ -259,7 +250,7 @@ void PlayerDraw(void* instance)
         blendMode = inGlowPass ? 1 : 0;
         blendLevel = inGlowPass ? header->flash : 255;
         DrawBody(player, header, set);
-        RestoreDrawState();
+        RestDrawState();
     }
 
     if (inGlowPass)

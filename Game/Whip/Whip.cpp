@@ -617,9 +617,5 @@ void WhipDraw(void* instance)
     DrawAnimFrame(&whip->anim, tip);
     tip->flipX = flipX;
 
-    drawFlags = 0;
-    spriteScaleX = spriteScaleY = 512;
-    spriteAngle = 0;
-    blendMode = 0;
-    blendLevel = 255;
+    RestDrawState();
 }

@@ -12,6 +12,7 @@
 #include "tools/datakit/PlacementWriter.h"
 #include "tools/datakit/TgaWriter.h"
 #include "tools/datakit/VepWriter.h"
+#include "tools/datakit/SpriteCanvas.h"
 #include "tools/datakit/Wav.h"
 
 namespace datakit {
@@ -19,19 +20,6 @@ namespace datakit {
 namespace {
 
 constexpr double pi = 3.14159265358979323846;
-
-bool PutFile(const std::string& dir, const std::string& path, const std::vector<u8>& bytes)
-{
-    if (WriteFile(dir + "/" + path, bytes))
-        return true;
-    fprintf(stderr, "datakit: cannot write %s/%s\n", dir.c_str(), path.c_str());
-    return false;
-}
-
-ManBox BoxOf(int left, int right, int top, int bottom)
-{
-    return ManBox{(u8)(right - left), (u8)(bottom - top), (u8)(i8)left, (u8)(i8)top};
-}
 
 // 8-bit unsigned samples around 128 of a wave in -1..1.
 std::vector<i16> Synth8(size_t count, double amplitude, const std::function<double(size_t)>& wave)
