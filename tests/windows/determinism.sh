@@ -163,13 +163,11 @@ wine_run()
     local build=$1 label=$2 what=$3
     shift 3
     timeout 120 wine "$build/tools/runner.exe" "$@" >"$WINE_WORK/$label.log" 2>&1
-    local code=$?
-    # A signal (status 128 and up, as from Wine's teardown of a process slow to exit) is told
-    # apart: the files the runner wrote, compared below, show whether it got to the end.
-    if ((code >= 128)); then
-        echo "note - the $label runner's process ($what) was ended by signal $((code - 128)); its files decide"
-        code=0
-    fi
+    # Judged as every Windows test program is (wine_exit_code): by the runner's exit line where
+    # Wine's teardown ends it after that line, and as a failure where Wine reports an unhandled
+    # exception, whatever the status.
+    local code
+    code=$(wine_exit_code $? "$WINE_WORK/$label.log" runner)
     wine_check "[[ $code == 0 ]]" "the $label runner ran $what under Wine (exit code $code)"
     [[ $code == 0 ]] || cat "$WINE_WORK/$label.log"
     return $code

@@ -73,5 +73,6 @@ for build in "$WIN64_DIR" "$WIN32_DIR"; do
     fi
     wine_check "kill -0 $pid 2>/dev/null" "$label: the game is still running"
     stop_pid "$pid"
+    wine_check_no_fault "$run_dir/log" "$label: the game"
 done
 wine_finish

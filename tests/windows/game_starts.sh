@@ -63,5 +63,6 @@ for build in "$WIN64_DIR" "$WIN32_DIR"; do
     done <<<"$others"
     wine_check "[[ -z '$mapped_others' ]]" "$label: no other window (no message box) is shown ${mapped_others:+: $mapped_others}"
     stop_pid "$pid"
+    wine_check_no_fault "$run_dir/log" "$label: the game"
 done
 wine_finish

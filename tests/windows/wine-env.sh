@@ -22,6 +22,9 @@
 #   wine_wait_exit PID SECONDS      wait for a program started here to end by itself; returns its
 #                                   exit status, or 124 when it still runs
 #   wine_exit_code STATUS LOG PROGRAM   the code a test program returned (see below)
+#   wine_fault_reported LOG true when LOG holds Wine's account of an unhandled exception
+#   wine_check_no_fault LOG TEXT        check that LOG (of a program the test ended itself, as
+#                                       the game) holds no such account
 #   wine_start_game BUILD DATA      start BUILD's Brakkenfell.exe in a copy of the data set DATA
 #                                   ($WINE_WORK/<build name>, its output in log there); sets
 #                                   run_dir and pid
@@ -121,23 +124,41 @@ stop_before_xvfb()
     fi
 }
 
+# wine_fault_reported LOG: true when LOG holds Wine's account of an unhandled exception (the
+# "wine: Unhandled page fault ..." line or winedbg's "Unhandled exception: ..." report): a fault in
+# the program's own code, whatever status its process then ended with.
+wine_fault_reported()
+{
+    grep -Eq 'Unhandled exception|wine: Unhandled ' "$1" 2>/dev/null
+}
+
 # wine_exit_code STATUS LOG PROGRAM: prints the code PROGRAM returned, from its process's exit
 # STATUS and the line "PROGRAM: exit code N" it writes last (tests/programs/ExitLine.h) into LOG.
-# Two ends that come after that line are Wine's, not the program's, and leave the code it returned:
+# Wine's account of an unhandled exception in LOG (wine_fault_reported) makes the end a failure
+# whatever the status: a non-zero status stays, and a status of 0 is judged 1. Under load Wine has
+# been seen to end a 32-bit program that faulted in an exit handler with status 0, and with 137
+# while the fault was still being reported; neither is a clean end.
+# With no such account, two ends after the exit line are Wine's, not the program's, and leave the
+# code it returned:
 #   137 (SIGKILL) the Wine server kills a process still exiting a moment after its last thread
 #       ended, as a loaded machine makes happen now and then;
 #   139 (SIGSEGV) a fault in the native libraries' teardown at the process's very end, outside any
 #       Windows thread (Wine cannot even turn it into an exception): exit_probe shows it with no
 #       code of ours in the way (tests/programs/ExitProbe.cpp).
-# A fault in the program's own code is an exception under Wine: the process ends with the
-# exception's code (an access violation: 5) and Wine's backtrace in LOG, which stays the failure it
-# is, before the exit line as after it. So does any other status, and so do 137 and 139 where LOG
-# holds Wine's account of an unhandled exception: on a loaded machine the Wine server may kill a
-# process that faulted at its exit while the fault is still being reported.
+# Any other status stays, and so does 137 or 139 with no exit line before it.
 wine_exit_code()
 {
     local status=$1 log=$2 program=$3 line
-    if ((status == 137 || status == 139)) && ! grep -q 'Unhandled exception' "$log" 2>/dev/null; then
+    if wine_fault_reported "$log"; then
+        if ((status == 0)); then
+            echo "note - Wine ended $program with status 0, but its log holds an unhandled exception: judged 1" >&2
+            echo 1
+        else
+            echo "$status"
+        fi
+        return
+    fi
+    if ((status == 137 || status == 139)); then
         line=$(tr -d '\r' 2>/dev/null <"$log" | grep -E "^$program: exit code -?[0-9]+$" | tail -n 1)
         if [[ -n $line ]]; then
             echo "note - $program returned ${line##* }, then Wine's teardown of its process ended it by signal $((status - 128))" >&2
@@ -146,6 +167,16 @@ wine_exit_code()
         fi
     fi
     echo "$status"
+}
+
+wine_check_no_fault()
+{
+    if wine_fault_reported "$1"; then
+        wine_fail "$2: Wine reports an unhandled exception in its log"
+        grep -E -A3 'Unhandled exception|wine: Unhandled ' "$1" | head -n 12
+    else
+        echo "ok - $2: no unhandled exception in its log"
+    fi
 }
 
 wine_finish()
@@ -225,23 +256,31 @@ if [[ ${BASH_SOURCE[0]} == "$0" ]]; then
     wine_check '[[ $(wine cmd /c echo wine-runs 2>/dev/null | tr -d "\r") == wine-runs ]]' \
         "Wine runs a Windows program in $WINEPREFIX"
     wine_check 'xwininfo -root >/dev/null 2>&1' "the X server $DISPLAY answers"
-    # A program's end as the scripts judge it: Wine's two ends after its exit line leave the code
-    # it returned; a signal with no exit line before it, or any other status, stays.
+    # A program's end as the scripts judge it, a case a line: status, log, judged code, what.
+    # Without Wine's account of an unhandled exception, its two ends after the exit line leave the
+    # code the program returned; a signal with no exit line before it, or any other status, stays.
+    # With the account (either of Wine's two forms of it), the end is a failure whatever the status.
     printf 'probe: exit code 3\r\n' >"$WINE_WORK/ended.log"
     printf 'probe: ok\n' >"$WINE_WORK/cut.log"
-    for status in 137 139; do
-        wine_check "[[ \$(wine_exit_code $status '$WINE_WORK/ended.log' probe 2>/dev/null) == 3 ]]" \
-            "status $status after the exit line: the program is judged by the code it returned"
-        wine_check "[[ \$(wine_exit_code $status '$WINE_WORK/cut.log' probe 2>/dev/null) == $status ]]" \
-            "status $status before any exit line: the status stays"
-    done
-    wine_check '[[ $(wine_exit_code 5 "$WINE_WORK/ended.log" probe 2>/dev/null) == 5 ]]' \
-        "an exception's code after the exit line: the status stays"
-    printf 'probe: exit code 0\r\nUnhandled exception: page fault on write access to 0x00000000\r\n' >"$WINE_WORK/fault.log"
-    for status in 137 139; do
-        wine_check "[[ \$(wine_exit_code $status '$WINE_WORK/fault.log' probe 2>/dev/null) == $status ]]" \
-            "status $status after the exit line and an unhandled exception: the status stays"
-    done
+    printf 'probe: exit code 0\r\nUnhandled exception: page fault on write access to 0x00000000 in 32-bit code (0x004015b0).\r\n' \
+        >"$WINE_WORK/fault.log"
+    printf 'probe: exit code 0\r\nwine: Unhandled page fault on write access to 00000000 at address 004015B0 (thread 0024), starting debugger...\r\n' \
+        >"$WINE_WORK/fault-line.log"
+    while IFS='|' read -r status log judged what; do
+        wine_check "[[ \$(wine_exit_code $status '$WINE_WORK/$log' probe 2>/dev/null) == $judged ]]" "$what (judged $judged)"
+    done <<'ENDS'
+137|ended.log|3|status 137 after the exit line: the program is judged by the code it returned
+139|ended.log|3|status 139 after the exit line: the program is judged by the code it returned
+137|cut.log|137|status 137 before any exit line: the status stays
+139|cut.log|139|status 139 before any exit line: the status stays
+5|ended.log|5|an exception's code after the exit line: the status stays
+0|ended.log|0|status 0 after the exit line: the program returned 0
+137|fault.log|137|status 137 after the exit line and an unhandled exception: the status stays
+139|fault.log|139|status 139 after the exit line and an unhandled exception: the status stays
+0|fault.log|1|status 0 after the exit line and an unhandled exception: a failure
+0|fault-line.log|1|status 0 after the exit line and Wine's line on an unhandled page fault: a failure
+5|fault-line.log|5|an exception's code with Wine's line on it: the status stays
+ENDS
     # And for real: a program that faults in its own code after writing its exit line.
     for build in "$WIN64_DIR" "$WIN32_DIR"; do
         wine_require_build "$build" exit_probe.exe || continue
@@ -252,7 +291,7 @@ if [[ ${BASH_SOURCE[0]} == "$0" ]]; then
         timeout 60 wine "$build/exit_probe.exe" crash-at-exit >"$log" 2>&1 || status=$?
         code=$(wine_exit_code $status "$log" exit_probe 2>/dev/null)
         wine_check "[[ $code != 0 ]] && grep -q '^exit_probe: exit code 0' '$log'" \
-            "$label: a fault of the program's own after its exit line is its failure (judged $code: an access violation's 5, or the signal that ended it while Wine reported the fault)"
+            "$label: a fault of the program's own after its exit line is its failure (judged $code: an access violation's 5, the signal that ended it while Wine reported the fault, or 1 where Wine ended it with status 0 after reporting it)"
         wine_check "grep -q 'Unhandled page fault' '$log'" "$label: the log has Wine's account of the fault"
     done
     wine_finish

@@ -66,6 +66,9 @@
 #include "tools/runner/RunnerObjects.h"
 #include "tools/runner/RunnerPlay.h"
 #include "tools/runner/RunnerText.h"
+#if defined(_WIN32)
+#include "tests/programs/ExitLine.h"
+#endif
 
 namespace {
 
@@ -229,9 +232,7 @@ int Serve(RunState& run)
 }
 #endif
 
-} // namespace
-
-int main(int argc, char** argv)
+int RunnerMain(int argc, char** argv)
 {
     if (argc < 3)
         return Usage();
@@ -358,4 +359,17 @@ int main(int argc, char** argv)
         return EndRun(1);
     }
     return EndRun(code);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+#if defined(_WIN32)
+    // Under Wine the tests judge the run by this last line as well as by the process's status, which
+    // Wine's teardown can replace after the runner has returned.
+    return ReturnWithExitLine("runner", RunnerMain(argc, argv));
+#else
+    return RunnerMain(argc, argv);
+#endif
 }
