@@ -77,12 +77,14 @@ std::vector<Rgb> FrogColours(Rgb skin, Rgb shade)
     return colours;
 }
 
-Vep FrogVep(double accel, double maxRun, u8 hp)
+// faceMotion: the ground speed turns it. Chuck turns itself toward its target while it keeps its
+// distance, and backs away facing it: the speed left from backing would turn its back on the target.
+Vep FrogVep(double accel, double maxRun, u8 hp, bool faceMotion)
 {
     Vep vep;
     vep.values = {0.15, accel, 0.15, maxRun, 0.2, 0.2, 0.2, 2.0, 8.0, 4.0, 1.0, 0.21875, 0.21875, 2.0, 3.0};
     vep.hp = hp;
-    vep.flags = {1, 1, 0, 1, 0};
+    vep.flags = {1, 1, 0, faceMotion, 0};
     // Take-off frame 1; idle 0, walk 1, jump 2, fall 3, land 4, hurt 6, tumble 5, bounces 7, 8.
     vep.anims = {1, 0, 1, 2, 3, 4, 6, 5, 7, 8};
     vep.rows = {enemyHurtRow, enemyContactRow};
@@ -129,10 +131,10 @@ bool WriteFroacker(const std::string& dir)
     const std::string folder = "Data/Sprites/Enemies/Froacker/";
     return PutFile(dir, folder + "FroackerRed.pal", MakeRawPalette(red)) &&
            PutFile(dir, folder + "FroackerBlue.pal", MakeRawPalette(blue)) &&
-           PutFile(dir, folder + "FroackerPurple.vep", MakeVep(FrogVep(0.06, 0.8, 3))) &&
-           PutFile(dir, folder + "FroackerRed.vep", MakeVep(FrogVep(0.1, 1.5, 3))) &&
-           PutFile(dir, folder + "FroackerBlue.vep", MakeVep(FrogVep(0.12, 2.0, 4))) &&
-           PutFile(dir, folder + "FroackerYellow.vep", MakeVep(FrogVep(0.06, 0.8, 3)));
+           PutFile(dir, folder + "FroackerPurple.vep", MakeVep(FrogVep(0.06, 0.8, 3, true))) &&
+           PutFile(dir, folder + "FroackerRed.vep", MakeVep(FrogVep(0.1, 1.5, 3, false))) &&
+           PutFile(dir, folder + "FroackerBlue.vep", MakeVep(FrogVep(0.12, 2.0, 4, true))) &&
+           PutFile(dir, folder + "FroackerYellow.vep", MakeVep(FrogVep(0.06, 0.8, 3, true)));
 }
 
 // ---- YardSlayer: a hooded ghost with a scythe-like claw ------------------------------------------------
@@ -174,10 +176,11 @@ bool WriteYardSlayer(const std::string& dir)
         {4, 6, 1, [](EnemyFrame& f, int n) { PaintGhost(f, 0, 1.0 + (n % 2) * 2.0, 0); }}, // the laugh
         {5, 5, 1, [](EnemyFrame& f, int n) { PaintGhost(f, 0, 2.0, n / 4.0); }},           // the attack
     };
-    // Floats without gravity; the library leaves its animations to it.
+    // Floats without gravity, so it is always in the air: it turns to its drift there. The library
+    // leaves its animations to it.
     set.vep.values = {0.1, 0.1, 0.1, 1.0, 0.05, 0.05, 0.1, 0.6, 4.0, 0.0, 0.0, 0.0, 0.0, 2.0, 3.0};
     set.vep.hp = 5;
-    set.vep.flags = {0, 1, 0, 0, 0};
+    set.vep.flags = {0, 1, 0, 0, 1};
     set.vep.anims = {0, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     set.vep.rows = {enemyHurtRow, enemyContactRow, VepRow{0x4, 2, 10, 4.0, 1.0, 224}};
     return WriteEnemySet(dir, set);
