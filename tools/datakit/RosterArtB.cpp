@@ -230,6 +230,7 @@ struct Placed {
     f64 x, y;
     u8 variant;   // Froacker's "type"
     f64 range;    // YardSlayer's "roamRange"
+    bool faceRight = false; // toward the way the player comes in
 };
 
 bool WritePlacements(const std::string& dir, const std::string& stage, const std::vector<Placed>& froackers,
@@ -241,7 +242,7 @@ bool WritePlacements(const std::string& dir, const std::string& stage, const std
         if (!ToDecimalFloat(p.x, 1, &object.x) || !ToDecimalFloat(p.y, 1, &object.y))
             return false;
         PutPlacementKey(object.keys, 0, p.variant);
-        PutPlacementKey(object.keys, 8, 0); // facing left, toward the way in
+        PutPlacementKey(object.keys, 8, p.faceRight);
         frogs.push_back(object);
     }
     for (const Placed& p : slayers) {
@@ -268,11 +269,12 @@ bool WriteRosterDataB(const std::string& dir)
     if (!WriteFroacker(dir) || !WriteYardSlayer(dir) || !WriteSounds(dir))
         return false;
     // Graveyard: behind the start (the runs all go right from x 272): Chuck and Larry wait on the
-    // ground at 1408 until whipped; the ghost floats high over them.
+    // ground at 1408 until whipped, facing the start; the ghost floats high over them.
+    // Elsewhere the player comes in from the left, and they face left.
     // Village 1: along the far half of the walk, past where the runs that reach it stop.
     // The Bone Zone: the arena floor at 1440 and over it.
     // Test: past the candle, the pit and the beam (see the header).
-    return WritePlacements(dir, "Graveyard", {{72, 1390, 1, 0}, {150, 1390, 2, 0}}, {{120, 1300, 0, 48}}) &&
+    return WritePlacements(dir, "Graveyard", {{72, 1390, 1, 0, true}, {150, 1390, 2, 0, true}}, {{120, 1300, 0, 48}}) &&
            WritePlacements(dir, "Village", {{1900, 698, 0, 0}, {2300, 660, 1, 0}, {2800, 554, 2, 0}},
                            {{3300, 620, 0, 0}}) &&
            WritePlacements(dir, "BoneZone", {{600, 1422, 0, 0}, {880, 1340, 1, 0}}, {{520, 1330, 0, 96}}) &&
