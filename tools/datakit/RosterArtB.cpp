@@ -52,8 +52,9 @@ void PaintFrog(EnemyFrame& frame, const FrogPose& p)
         c.Ellipse({9.2, y - 5.5}, 0.9, 0.9, EnemyInk);
     }
     c.Line({5, y + 1}, {11, y + 1}, 0.6, FrogMouth);
-    // The front arm, raised to throw; the hand is point 0.
-    const double angle = (0.25 - p.arm * 0.6) * 2 * pi; // down, round to up and back
+    // The front arm, swung to throw; the hand is point 0. A lob: from down at the feet forward and
+    // up, letting go over the head, where the throw's aim (taken from the body's x) starts it.
+    const double angle = (0.25 - p.arm * 0.55) * 2 * pi;
     const double hx = 5 + std::cos(angle) * 9, hy = y + 4 + std::sin(angle) * 9;
     c.Line({5, y + 4}, {hx, hy}, 1.4, FrogShade);
     frame.points = {ManPoint{(i8)std::lround(hx), (i8)std::lround(hy)}};
@@ -117,7 +118,7 @@ bool WriteFroacker(const std::string& dir)
     anims[9] = {1, 12, 0, Frog([](int) { return FrogPose{}; })};                                // spare
     anims[10] = {2, 6, 1, Frog([](int f) { return FrogPose{2.0 - f * 2, f * 1.0}; })};         // Chuck's hop
     anims[11] = {2, 10, 0, Frog([](int f) { return FrogPose{f * 0.6, 0, 0.2}; })};             // aim
-    // The throw: the arm comes up over frames 0-5 and lets go at frame 6.
+    // The throw: the arm swings up over frames 0-5 and lets go at frame 6.
     anims[12] = {8, 4, 1, Frog([](int f) { return FrogPose{1, 0, std::min(f, 6) / 6.0}; })};
     anims[13] = {2, 6, 1, Frog([](int f) { return FrogPose{2.0 - f * 2, f * 1.0}; })};         // Larry's hop
     anims[14] = {4, 4, 0, Frog([](int f) { return FrogPose{(f % 2) * 1.5, f % 2 ? 2.0 : 0.5}; })}; // run
