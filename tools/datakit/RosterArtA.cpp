@@ -187,9 +187,11 @@ EnemySet DravenSet()
     // heard on frame 4.
     set.animations[1] = {6, 4, 0, flight, true, 30};
     set.animations[2] = {6, 4, 0, flight, true, 30};
+    // It flies head first: the dive and the climb home turn it to where it flies (the hover turns it
+    // to the player itself).
     set.vep.values = {0.2, 0.1, 0.15, 1.0, 0.05, 0.05, 0.05, 1.5, 2.5, 4.0, 1.0, 0.0, 0.1, 2.0, 2.0};
     set.vep.hp = 5;
-    set.vep.flags = {1, 0, 0, 0, 0};
+    set.vep.flags = {1, 0, 0, 0, 1};
     set.vep.anims = ownAnims;
     set.vep.rows = {enemyHurtRow, enemyContactRow};
     return set;

@@ -52,8 +52,9 @@ void PaintFrog(EnemyFrame& frame, const FrogPose& p)
         c.Ellipse({9.2, y - 5.5}, 0.9, 0.9, EnemyInk);
     }
     c.Line({5, y + 1}, {11, y + 1}, 0.6, FrogMouth);
-    // The front arm, raised to throw; the hand is point 0.
-    const double angle = (0.25 - p.arm * 0.6) * 2 * pi; // down, round to up and back
+    // The front arm, swung to throw; the hand is point 0. A lob: from down at the feet forward and
+    // up, letting go over the head, where the throw's aim (taken from the body's x) starts it.
+    const double angle = (0.25 - p.arm * 0.55) * 2 * pi;
     const double hx = 5 + std::cos(angle) * 9, hy = y + 4 + std::sin(angle) * 9;
     c.Line({5, y + 4}, {hx, hy}, 1.4, FrogShade);
     frame.points = {ManPoint{(i8)std::lround(hx), (i8)std::lround(hy)}};
@@ -77,12 +78,14 @@ std::vector<Rgb> FrogColours(Rgb skin, Rgb shade)
     return colours;
 }
 
-Vep FrogVep(double accel, double maxRun, u8 hp)
+// faceMotion: the ground speed turns it. Chuck turns itself toward its target while it keeps its
+// distance, and backs away facing it: the speed left from backing would turn its back on the target.
+Vep FrogVep(double accel, double maxRun, u8 hp, bool faceMotion)
 {
     Vep vep;
     vep.values = {0.15, accel, 0.15, maxRun, 0.2, 0.2, 0.2, 2.0, 8.0, 4.0, 1.0, 0.21875, 0.21875, 2.0, 3.0};
     vep.hp = hp;
-    vep.flags = {1, 1, 0, 1, 0};
+    vep.flags = {1, 1, 0, faceMotion, 0};
     // Take-off frame 1; idle 0, walk 1, jump 2, fall 3, land 4, hurt 6, tumble 5, bounces 7, 8.
     vep.anims = {1, 0, 1, 2, 3, 4, 6, 5, 7, 8};
     vep.rows = {enemyHurtRow, enemyContactRow};
@@ -115,7 +118,7 @@ bool WriteFroacker(const std::string& dir)
     anims[9] = {1, 12, 0, Frog([](int) { return FrogPose{}; })};                                // spare
     anims[10] = {2, 6, 1, Frog([](int f) { return FrogPose{2.0 - f * 2, f * 1.0}; })};         // Chuck's hop
     anims[11] = {2, 10, 0, Frog([](int f) { return FrogPose{f * 0.6, 0, 0.2}; })};             // aim
-    // The throw: the arm comes up over frames 0-5 and lets go at frame 6.
+    // The throw: the arm swings up over frames 0-5 and lets go at frame 6.
     anims[12] = {8, 4, 1, Frog([](int f) { return FrogPose{1, 0, std::min(f, 6) / 6.0}; })};
     anims[13] = {2, 6, 1, Frog([](int f) { return FrogPose{2.0 - f * 2, f * 1.0}; })};         // Larry's hop
     anims[14] = {4, 4, 0, Frog([](int f) { return FrogPose{(f % 2) * 1.5, f % 2 ? 2.0 : 0.5}; })}; // run
@@ -129,10 +132,10 @@ bool WriteFroacker(const std::string& dir)
     const std::string folder = "Data/Sprites/Enemies/Froacker/";
     return PutFile(dir, folder + "FroackerRed.pal", MakeRawPalette(red)) &&
            PutFile(dir, folder + "FroackerBlue.pal", MakeRawPalette(blue)) &&
-           PutFile(dir, folder + "FroackerPurple.vep", MakeVep(FrogVep(0.06, 0.8, 3))) &&
-           PutFile(dir, folder + "FroackerRed.vep", MakeVep(FrogVep(0.1, 1.5, 3))) &&
-           PutFile(dir, folder + "FroackerBlue.vep", MakeVep(FrogVep(0.12, 2.0, 4))) &&
-           PutFile(dir, folder + "FroackerYellow.vep", MakeVep(FrogVep(0.06, 0.8, 3)));
+           PutFile(dir, folder + "FroackerPurple.vep", MakeVep(FrogVep(0.06, 0.8, 3, true))) &&
+           PutFile(dir, folder + "FroackerRed.vep", MakeVep(FrogVep(0.1, 1.5, 3, false))) &&
+           PutFile(dir, folder + "FroackerBlue.vep", MakeVep(FrogVep(0.12, 2.0, 4, true))) &&
+           PutFile(dir, folder + "FroackerYellow.vep", MakeVep(FrogVep(0.06, 0.8, 3, true)));
 }
 
 // ---- YardSlayer: a hooded ghost with a scythe-like claw ------------------------------------------------
@@ -174,10 +177,11 @@ bool WriteYardSlayer(const std::string& dir)
         {4, 6, 1, [](EnemyFrame& f, int n) { PaintGhost(f, 0, 1.0 + (n % 2) * 2.0, 0); }}, // the laugh
         {5, 5, 1, [](EnemyFrame& f, int n) { PaintGhost(f, 0, 2.0, n / 4.0); }},           // the attack
     };
-    // Floats without gravity; the library leaves its animations to it.
+    // Floats without gravity, so it is always in the air: it turns to its drift there. The library
+    // leaves its animations to it.
     set.vep.values = {0.1, 0.1, 0.1, 1.0, 0.05, 0.05, 0.1, 0.6, 4.0, 0.0, 0.0, 0.0, 0.0, 2.0, 3.0};
     set.vep.hp = 5;
-    set.vep.flags = {0, 1, 0, 0, 0};
+    set.vep.flags = {0, 1, 0, 0, 1};
     set.vep.anims = {0, -1, -1, -1, -1, -1, -1, -1, -1, -1};
     set.vep.rows = {enemyHurtRow, enemyContactRow, VepRow{0x4, 2, 10, 4.0, 1.0, 224}};
     return WriteEnemySet(dir, set);
@@ -227,6 +231,7 @@ struct Placed {
     f64 x, y;
     u8 variant;   // Froacker's "type"
     f64 range;    // YardSlayer's "roamRange"
+    bool faceRight = false; // toward the way the player comes in
 };
 
 bool WritePlacements(const std::string& dir, const std::string& stage, const std::vector<Placed>& froackers,
@@ -238,7 +243,7 @@ bool WritePlacements(const std::string& dir, const std::string& stage, const std
         if (!ToDecimalFloat(p.x, 1, &object.x) || !ToDecimalFloat(p.y, 1, &object.y))
             return false;
         PutPlacementKey(object.keys, 0, p.variant);
-        PutPlacementKey(object.keys, 8, 0); // facing left, toward the way in
+        PutPlacementKey(object.keys, 8, p.faceRight);
         frogs.push_back(object);
     }
     for (const Placed& p : slayers) {
@@ -265,11 +270,12 @@ bool WriteRosterDataB(const std::string& dir)
     if (!WriteFroacker(dir) || !WriteYardSlayer(dir) || !WriteSounds(dir))
         return false;
     // Graveyard: behind the start (the runs all go right from x 272): Chuck and Larry wait on the
-    // ground at 1408 until whipped; the ghost floats high over them.
+    // ground at 1408 until whipped, facing the start; the ghost floats high over them.
+    // Elsewhere the player comes in from the left, and they face left.
     // Village 1: along the far half of the walk, past where the runs that reach it stop.
     // The Bone Zone: the arena floor at 1440 and over it.
     // Test: past the candle, the pit and the beam (see the header).
-    return WritePlacements(dir, "Graveyard", {{72, 1390, 1, 0}, {150, 1390, 2, 0}}, {{120, 1300, 0, 48}}) &&
+    return WritePlacements(dir, "Graveyard", {{72, 1390, 1, 0, true}, {150, 1390, 2, 0, true}}, {{120, 1300, 0, 48}}) &&
            WritePlacements(dir, "Village", {{1900, 698, 0, 0}, {2300, 660, 1, 0}, {2800, 554, 2, 0}},
                            {{3300, 620, 0, 0}}) &&
            WritePlacements(dir, "BoneZone", {{600, 1422, 0, 0}, {880, 1340, 1, 0}}, {{520, 1330, 0, 96}}) &&
