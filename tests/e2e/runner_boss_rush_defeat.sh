@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A defeat among the boss's live attack boxes always ends. "Boss Rush" with Right held from tick 30
 # and nothing else: the player walks into the arena's right bound and is worn down by the boss's
-# landings and bales until it goes down (about tick 1950) next to the bales and dust. With one life
+# landings and bales until it goes down (about tick 3310) next to the bales and dust. With one life
 # (--lives 1) that defeat restarts the stage with the life taken, and the second defeat goes to
 # "Title Screen". Checked on the trace for each defeat: the player stays down (no state but the two
 # defeated ones, health 0) however many boxes are around it and however long Right is held, and the
@@ -11,10 +11,10 @@
 set -euo pipefail
 source "$(dirname "$0")/data_folder.bash"
 
-TICKS=4400
+TICKS=5400
 echo "30-$((TICKS - 1)) 77" > keys.txt
 "$BUILD_DIR/tools/runner" data "$TICKS" --stage "Boss Rush" --lives 1 --keys keys.txt --trace trace.csv \
-    --png 2250:first-fall.png --png 3520:second-fall.png
+    --png 3610:first-fall.png --png 4550:second-fall.png
 
 evidence="$BUILD_DIR/e2e-evidence/runner_boss_rush_defeat"
 mkdir -p "$evidence"

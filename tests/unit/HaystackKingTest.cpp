@@ -205,7 +205,7 @@ protected:
         return done();
     }
 
-    static constexpr f32 standingArenaY = 242.0f - kingArenaHeight;
+    static constexpr f32 standingArenaY = (f32)(groundY - datakit::kingFeet) - kingArenaHeight;
 
     u8 savedBossDefeated = 0;
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 #include "tools/datakit/Bytes.h"
@@ -19,30 +18,30 @@ namespace datakit {
 
 namespace {
 
-constexpr double pi = 3.14159265358979323846;
+enum : u8 {
+    Clear = 0,
+    Ink = 1,
+    Hay,
+    HayDark,
+    HayLight,
+    Crown,
+    CrownDark,
+    Eye,
+    Dust,
+    DustDark,
+    Marker,
+    Glove,
+    paletteSize = 72
+};
 
-// 8-bit unsigned samples around 128 of a wave in -1..1.
-std::vector<i16> Synth8(size_t count, double amplitude, const std::function<double(size_t)>& wave)
-{
-    std::vector<i16> out(count);
-    for (size_t i = 0; i < count; ++i)
-        out[i] = (i16)std::clamp(128.0 + 127.0 * amplitude * wave(i), 0.0, 255.0);
-    return out;
-}
-
-enum : u8 { Clear = 0, Ink = 1, Hay, HayDark, HayLight, Crown, CrownDark, Eye, Dust, DustDark, Marker, paletteSize = 72 };
-
-constexpr int cellWidth = 200, cellHeight = 200, cellLeft = -100, cellTop = -170;
+// Cells reach from well over the crown (hands raised over it) to below the feet.
+constexpr int cellWidth = 200, cellHeight = 200, cellLeft = -100, cellTop = -120;
 constexpr u32 soundRate = 22050;
 
+// A cell painted in the body's own coordinates: (0, 0) is the object's position.
 struct Cell {
-    std::vector<u8> pixels = std::vector<u8>((size_t)cellWidth * cellHeight, Clear);
-    void Put(int x, int y, u8 c)
-    {
-        const int cx = x - cellLeft, cy = y - cellTop;
-        if (cx >= 0 && cy >= 0 && cx < cellWidth && cy < cellHeight)
-            pixels[(size_t)cy * cellWidth + cx] = c;
-    }
+    PixelCanvas canvas{cellWidth, cellHeight};
+    void Put(int x, int y, u8 c) { canvas.Set(x - cellLeft, y - cellTop, c); }
     void Rect(int l, int t, int r, int b, u8 c)
     {
         for (int y = t; y <= b; ++y)
@@ -58,6 +57,7 @@ struct Cell {
                     Put(x, y, c);
             }
     }
+    void Disc(double cx, double cy, double r, u8 c) { canvas.Disc(cx - cellLeft, cy - cellTop, r, c); }
 };
 
 // A bale of hay: a block with straw bands, `s` its half size.
@@ -69,33 +69,194 @@ void PaintBale(Cell& c, int cx, int cy, int s, int frame)
     c.Rect(cx - s, cy - s, cx + s, cy - s + 1, HayLight);
 }
 
-// The king: a great bale body on stubby legs, a crowned hay head; `squash` flattens it, `arm`
-// raises the arms (0 down to 1 overhead).
-void PaintKing(Cell& c, double squash, double arm, int frame)
+// The king: a great bale body on stubby legs under a crown, its face on the right (the art faces
+// right and is mirrored for flipX), with two straw arms in white gloves.
+struct Hand {
+    double x, y;
+};
+struct KingPose {
+    double squash = 0.0; // 0 standing, 1 the deepest crouch
+    int look = 0;        // the eyes moved toward the back, as the body turns
+    Hand back{}, front{};
+    bool frontArm = true; // false where the arm layer drawn over the body carries it
+};
+
+int KingTop(double squash)
 {
-    const int h = (int)(96 * (1.0 - squash * 0.25));
-    const int top = kingFeet - 10 - h;
+    return kingFeet - 10 - (int)(96 * (1.0 - squash * 0.25));
+}
+
+Hand Shoulder(double squash, bool front)
+{
+    return {front ? 38.0 : -38.0, KingTop(squash) + 36.0};
+}
+
+// An arm from its shoulder to its hand, rimmed in ink so it reads over the body too.
+void PaintArm(Cell& c, Hand shoulder, Hand hand)
+{
+    const double length = std::hypot(hand.x - shoulder.x, hand.y - shoulder.y);
+    const int steps = std::max(1, (int)length);
+    for (int pass = 0; pass < 2; ++pass)
+        for (int i = 0; i <= steps; ++i) {
+            const double t = (double)i / steps;
+            c.Disc(shoulder.x + (hand.x - shoulder.x) * t, shoulder.y + (hand.y - shoulder.y) * t, pass ? 4.0 : 5.2,
+                   pass ? HayLight : Ink);
+        }
+    c.Disc(hand.x, hand.y, 5.6, Ink);
+    c.Disc(hand.x, hand.y, 4.6, Glove);
+}
+
+void PaintKing(Cell& c, const KingPose& pose, int frame)
+{
+    const int top = KingTop(pose.squash);
+    // The far arm passes behind the body: only what reaches past it shows.
+    PaintArm(c, Shoulder(pose.squash, false), pose.back);
     c.Rect(-30, kingFeet - 10, -14, kingFeet, HayDark);
     c.Rect(14, kingFeet - 10, 30, kingFeet, HayDark);
     c.Rect(-40, top, 40, kingFeet - 10, Hay);
     for (int band = top + 6 + frame % 2; band < kingFeet - 12; band += 10)
         c.Rect(-40, band, 40, band + 1, HayDark);
-    c.Ellipse(8, top + 20, 7, 6, Clear);
-    c.Ellipse(10, top + 20, 3, 3, Eye);
-    c.Ellipse(24, top + 20, 3, 3, Eye);
+    // The face: frowning brows, red eyes looking ahead, a straight mouth.
+    const int eyeY = top + 20;
+    for (int eye : {12 - pose.look, 28 - pose.look}) {
+        for (int i = 0; i < 8; ++i)
+            c.Rect(eye - 4 + i, eyeY - 9 + i / 3, eye - 4 + i, eyeY - 8 + i / 3, Ink);
+        c.Disc(eye, eyeY, 3.6, Eye);
+        c.Rect(eye + 1, eyeY - 1, eye + 2, eyeY + 1, Ink);
+    }
+    c.Rect(10 - pose.look, eyeY + 13, 30 - pose.look, eyeY + 14, Ink);
     // The crown.
     c.Rect(-20, top - 14, 20, top - 2, Crown);
     for (int spike = -20; spike <= 20; spike += 10)
         c.Rect(spike - 2, top - 22, spike + 2, top - 14, CrownDark);
-    // The arms.
-    const int armY = (int)(top + 40 - arm * 50);
-    c.Rect(-54, armY, -40, armY + 10, HayLight);
-    c.Rect(40, armY, 54, armY + 10, HayLight);
+    if (pose.frontArm)
+        PaintArm(c, Shoulder(pose.squash, true), pose.front);
 }
 
+// The arm layers the boss draws over the body during the slam, the catch and the throw of the
+// caught bale, and where it draws them for a body facing right (the code's offsets).
+struct Layer {
+    int anim, bodyAnim, dx, dy;
+};
+constexpr Layer armLayers[] = {{5, 4, -24, 0}, {7, 6, -26, -6}, {9, 8, 0, -6}};
+
+const Layer* LayerOver(int bodyAnim)
+{
+    for (const Layer& layer : armLayers)
+        if (layer.bodyAnim == bodyAnim)
+            return &layer;
+    return nullptr;
+}
+
+// Where the caught bale sits (its bottom's centre) in each frame of the catch and of the throw
+// that follows: caught ahead over the crown, dipping with the weight, drawn back and heaved.
+constexpr Hand catchBale[6] = {{32, -80}, {32, -76}, {30, -80}, {26, -86}, {22, -88}, {22, -88}};
+constexpr Hand heaveBale[4] = {{22, -88}, {14, -86}, {8, -84}, {16, -90}};
+// The hurled bale appears between the hands thrust ahead at the chest.
+constexpr Hand hurledBale = {50, kingFeet - 60};
+
+Hand Lerp(Hand a, Hand b, double t)
+{
+    return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+}
+
+// The gloves under a held bale's corners.
+KingPose Holding(Hand bale)
+{
+    KingPose pose;
+    pose.back = {bale.x - 18, bale.y + 1};
+    pose.front = {bale.x + 16, bale.y + 1};
+    return pose;
+}
+
+// The pose of frame f of a body animation, and its point 0 (where the code puts a bale).
+KingPose PoseOf(int anim, int f, int frames, ManPoint* point)
+{
+    const double t = frames > 1 ? (double)f / (frames - 1) : 0.0;
+    KingPose pose;
+    const auto hanging = [&](double squash, double sway) {
+        const int top = KingTop(squash);
+        pose.squash = squash;
+        pose.back = {-48, top + 58 + sway};
+        pose.front = {48, top + 58 + sway};
+    };
+    hanging(0.0, f % 4 == 2 ? 2 : f % 2);
+    // Over the crown where no bale is held. The boss sets a caught bale's bottom 10 px over the
+    // point, a bale held for the throw 4 px over it taken mirrored and 32 px further back, and a
+    // hurled bale at it taken mirrored: the points below are worked out from where the bale is.
+    *point = {0, (i8)(kingFeet - 132)};
+    switch (anim) {
+    case 1: // the jump: a crouch, then arms out in the flight
+        if (f < 7) {
+            hanging(t, 0);
+        } else {
+            pose.back = {-50, KingTop(0) + 4.0};
+            pose.front = {50, KingTop(0) + 4.0};
+        }
+        break;
+    case 4: { // the slam: arms raised over the crown, fists to the ground ahead, then up to catch
+        const double top = KingTop(0);
+        if (f < 8) {
+            const double u = f / 7.0;
+            const Hand side{49, top + 58}, up{50, top - 18}, over{16, top - 36};
+            const Hand front = u < 0.6 ? Lerp(side, up, u / 0.6) : Lerp(up, over, (u - 0.6) / 0.4);
+            pose.front = front;
+            pose.back = {-front.x, front.y};
+        } else if (f == 8) {
+            pose.squash = 0.4;
+            pose.front = {50, kingFeet - 5};
+            pose.back = {38, kingFeet - 5};
+        } else {
+            pose = Holding(catchBale[0]);
+            *point = {(i8)catchBale[0].x, (i8)(catchBale[0].y + 10)};
+        }
+        break;
+    }
+    case 6:
+        pose = Holding(catchBale[f]);
+        *point = {(i8)catchBale[f].x, (i8)(catchBale[f].y + 10)};
+        break;
+    case 8: {
+        const Hand bale = heaveBale[std::min(f, 3)];
+        *point = {(i8)(-bale.x - 32), (i8)(bale.y + 4)};
+        if (f < 4) {
+            pose = Holding(bale);
+        } else {
+            // Let go: the arms follow through ahead and down.
+            const double u = (f - 4) / 3.0;
+            pose.front = Lerp({46, -70}, {48, 0}, u);
+            pose.back = Lerp({30, -70}, {36, 0}, u);
+        }
+        break;
+    }
+    case 10: // the bale throw: hands drawn back to the hip, thrust ahead, held out
+        *point = {(i8)-hurledBale.x, (i8)hurledBale.y};
+        if (f < 4) {
+            pose.front = Lerp({10, 10}, {-16, 6}, f / 3.0);
+            pose.back = {-46, 8};
+        } else {
+            // Palms behind the bale as it appears, then held out after it.
+            const double reach = f == 4 ? 0.0 : 6.0;
+            pose.front = {hurledBale.x - 14 + reach, hurledBale.y - 8};
+            pose.back = {hurledBale.x - 14 + reach, hurledBale.y + 2};
+        }
+        break;
+    case 11: { // the turn: the face swings round to the middle, the body flips, and back
+        const int looks[5] = {0, 9, 18, 9, 0};
+        pose.look = looks[std::min(f, 4)];
+        break;
+    }
+    default:
+        break;
+    }
+    return pose;
+}
+
+// A puff on the floor, swelling a little as it goes: the boss scales the landing's puffs by its fall
+// (up to about 1.5), so they stay under its face.
 void PaintDust(Cell& c, int frame)
 {
-    const double grow = 1.0 + frame * 0.35;
+    const double grow = 1.0 + frame * 0.15;
     c.Ellipse(-10, -14 * grow, 14 * grow, 12 * grow, frame > 3 ? DustDark : Dust);
     c.Ellipse(12, -10 * grow, 10 * grow, 9 * grow, Dust);
 }
@@ -107,11 +268,11 @@ struct AnimPlan {
     int frames;
     u16 ticks;
     i8 playMode; // 0 loops, 1 holds
-    int kind;    // 0 body, 1 overlay, 2 dust, 3 bale, 4 marker
+    int kind;    // 0 body, 1 arm layer, 2 dust, 3 bale, 4 marker
 };
 
 // By animation number: 0 idle, 1 jump (leaves at 7), 2 first pose, 3 spare, 4 slam (impact at 8),
-// 5/7/9 overlays, 6 catch, 8 throw of the caught bale, 10 bale throw (out at 4, flies at 5),
+// 5/7/9 arm layers, 6 catch, 8 throw of the caught bale, 10 bale throw (out at 4, flies at 5),
 // 11 turn (flips at 3), 12 dust, 13 falling bale, 14 thrown bale, 15 the arena marker.
 const AnimPlan plans[16] = {
     {4, 4, 1, 0}, {8, 3, 1, 0}, {1, 6, 0, 0}, {1, 6, 0, 0}, {10, 4, 1, 0}, {10, 4, 1, 1}, {6, 4, 1, 0},
@@ -119,72 +280,13 @@ const AnimPlan plans[16] = {
     {4, 3, 0, 3}, {1, 6, 0, 4},
 };
 
-// Frames go left to right in shelves on the sheet, each cropped to its pixels and rimmed in ink.
-struct Shelf {
-    int x = 0, y = 0, height = 0;
-};
-
-ManFrame Pack(TgaImage& sheet, Shelf& shelf, Cell& c)
-{
-    std::vector<u8> rimmed = c.pixels;
-    for (int y = 0; y < cellHeight; ++y)
-        for (int x = 0; x < cellWidth; ++x) {
-            if (c.pixels[(size_t)y * cellWidth + x] != Clear)
-                continue;
-            bool beside = false;
-            for (int d = 0; d < 4 && !beside; ++d) {
-                const int nx = x + (d == 0) - (d == 1), ny = y + (d == 2) - (d == 3);
-                if (nx >= 0 && ny >= 0 && nx < cellWidth && ny < cellHeight) {
-                    const u8 n = c.pixels[(size_t)ny * cellWidth + nx];
-                    beside = n != Clear && n != Ink;
-                }
-            }
-            if (beside)
-                rimmed[(size_t)y * cellWidth + x] = Ink;
-        }
-    int left = cellWidth, right = -1, top = cellHeight, bottom = -1;
-    for (int y = 0; y < cellHeight; ++y)
-        for (int x = 0; x < cellWidth; ++x)
-            if (rimmed[(size_t)y * cellWidth + x] != Clear) {
-                left = std::min(left, x);
-                right = std::max(right, x);
-                top = std::min(top, y);
-                bottom = std::max(bottom, y);
-            }
-    if (right < 0)
-        left = right = top = bottom = 0;
-    const int width = right - left + 1, height = bottom - top + 1;
-    if (shelf.x + width > (int)sheet.width) {
-        shelf.x = 0;
-        shelf.y += shelf.height;
-        shelf.height = 0;
-    }
-    const size_t rows = (size_t)(shelf.y + std::max(shelf.height, height));
-    if (sheet.pixels.size() < rows * sheet.width)
-        sheet.pixels.resize(rows * sheet.width, Clear);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            sheet.pixels[(size_t)(shelf.y + y) * sheet.width + shelf.x + x] =
-                rimmed[(size_t)(top + y) * cellWidth + left + x];
-    ManFrame frame;
-    frame.srcX = (u16)shelf.x;
-    frame.srcY = (u16)shelf.y;
-    frame.width = (u8)width;
-    frame.height = (u8)height;
-    frame.offsetX = (i8)(left + cellLeft);
-    frame.offsetY = (i8)(top + cellTop);
-    shelf.x += width;
-    shelf.height = std::max(shelf.height, height);
-    return frame;
-}
-
 bool WriteSprites(const std::string& dir)
 {
     const std::string folder = "Data/Sprites/Bosses/HaystackKing/";
     Manifest manifest;
     // The body's box, as wide as the drawn arms with their rim: the arena's bounds, which stop the
-    // box, then keep the whole body on the screen. The bales' box: their position is their bottom,
-    // so they rest on the floor.
+    // box, then keep the whole body on the screen. The bales' and the dust's box: their position is
+    // their bottom, so they rest on the floor.
     manifest.boxes = {BoxOf(-55, 55, kingFeet - 120, kingFeet), BoxOf(-24, 24, -48, 0)};
     // 0 the body's hurt box, 1 its contact attack, 2 the dust's and bales' touch.
     manifest.hitSets = {{BoxOf(-38, 38, kingFeet - 116, kingFeet)},
@@ -203,12 +305,9 @@ bool WriteSprites(const std::string& dir)
     sheet.colours[Dust] = {200, 186, 150};
     sheet.colours[DustDark] = {150, 136, 110};
     sheet.colours[Marker] = {255, 0, 255};
-    sheet.colours[64] = {160, 160, 160};
-    sheet.colours[65] = {0, 255, 0};
-    sheet.colours[66] = {255, 40, 40};
-    sheet.colours[67] = {255, 255, 0};
-    sheet.colours[69] = {255, 0, 255};
-    Shelf packer;
+    sheet.colours[Glove] = {244, 244, 236};
+    SetDebugBoxColours(sheet.colours);
+    ShelfPacker packer(sheet);
 
     for (int a = 0; a < 16; ++a) {
         const AnimPlan& plan = plans[a];
@@ -220,30 +319,31 @@ bool WriteSprites(const std::string& dir)
             std::vector<u16> hits;
             std::vector<ManPoint> points;
             u16 box = 0;
-            const double t = plan.frames > 1 ? (double)f / (plan.frames - 1) : 0.0;
             switch (plan.kind) {
             case 0: {
-                double squash = 0.0, arm = 0.0;
-                if (a == 1)
-                    squash = f < 7 ? t : 0.0;
-                else if (a == 4)
-                    arm = f < 8 ? t : 0.0, squash = f >= 8 ? 0.4 : 0.0;
-                else if (a == 6 || a == 8)
-                    arm = a == 6 ? 1.0 : 1.0 - t;
-                else if (a == 10)
-                    arm = f < 5 ? 0.6 + t * 0.4 : 0.2;
-                PaintKing(c, squash, arm, f);
+                ManPoint point;
+                KingPose pose = PoseOf(a, f, plan.frames, &point);
+                // Where an arm layer is drawn over the body, the near arm is on that layer.
+                pose.frontArm = !LayerOver(a);
+                PaintKing(c, pose, f);
                 hits = {0, 1};
-                // Point 0: over the head where a bale is caught; ahead of the chest for the throw.
-                points = {a == 10 ? ManPoint{-40, (i8)(kingFeet - 60)} : ManPoint{0, (i8)(kingFeet - 130)}};
+                points = {point};
                 break;
             }
-            case 1:
-                c.Rect(-12, kingFeet - 90 + f, 12, kingFeet - 80 + f, HayLight);
+            case 1: {
+                const Layer& layer = *std::find_if(std::begin(armLayers), std::end(armLayers),
+                                                   [&](const Layer& l) { return l.anim == a; });
+                ManPoint point;
+                const KingPose pose = PoseOf(layer.bodyAnim, f, plans[layer.bodyAnim].frames, &point);
+                const Hand shoulder = Shoulder(pose.squash, true);
+                PaintArm(c, {shoulder.x - layer.dx, shoulder.y - layer.dy},
+                         {pose.front.x - layer.dx, pose.front.y - layer.dy});
                 break;
+            }
             case 2:
                 PaintDust(c, f);
                 hits = {2};
+                box = 1; // sits on the floor it is raised from
                 break;
             case 3:
                 PaintBale(c, 0, -24, 24, f);
@@ -254,7 +354,8 @@ bool WriteSprites(const std::string& dir)
                 c.Rect(-8, -8, 8, 8, Marker);
                 break;
             }
-            ManFrame frame = Pack(sheet, packer, c);
+            OutlineShapes(c.canvas.pixels, cellWidth, cellHeight, Ink);
+            ManFrame frame = packer.Add(Crop(c.canvas.pixels, cellLeft, cellTop, cellWidth, cellHeight));
             frame.duration = (u16)(plan.ticks * 256);
             // The jump's last crouch lasts one tick: the library lifts the body off the ground as
             // that frame is seen (the take-off frame below) and the boss's own take-off comes as the
@@ -270,14 +371,16 @@ bool WriteSprites(const std::string& dir)
         }
         manifest.animations.push_back(animation);
     }
-    sheet.height = (u16)(sheet.pixels.size() / sheet.width);
+    packer.Finish();
     manifest.sheets = {{"HaystackKing.tga", true, (u8)paletteSize}};
 
     Vep vep;
     // Jumps are set by the boss itself: no air drag, a fall of 0.25 a tick, a quick stop on landing.
     vep.values = {1.0, 0.2, 0.5, 2.0, 0.0, 0.0, 0.0, 20.0, 10.0, 6.0, 1.0, 0.25, 0.25, 2.0, 2.0};
     vep.hp = 60;
-    vep.flags = {0, 0, 1, 0, 0};
+    // No flag turns the picture: the art faces right and is mirrored by flipX alone, as the boss's
+    // glow and arm layers are, so the face, the glow and the arms agree.
+    vep.flags = {0, 0, 0, 0, 0};
     vep.anims = {kingTakeoffFrame, 0, -1, 1, -1, -1, -1, -1, -1, -1};
     vep.rows = {VepRow{0, 0, 0, 0.0, 0.0, 0}, VepRow{0x4, 2, 8, 3.0, 1.0, 224}, VepRow{0x4, 2, 6, 2.5, 1.0, 216}};
     return PutFile(dir, folder + "HaystackKing.tga", MakeTga(sheet)) &&
@@ -290,7 +393,7 @@ std::vector<i16> Tone(double seconds, double from, double to, double noise)
 {
     const size_t count = (size_t)(seconds * soundRate);
     u32 seed = 12345;
-    return Synth8(count, 0.6, [&](size_t i) {
+    return Synth8(count, 0.6 * 127.0, [&](size_t i) {
         const double t = (double)i / (double)count;
         const double f = from + (to - from) * t;
         seed = seed * 1103515245u + 12345u;

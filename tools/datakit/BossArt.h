@@ -15,8 +15,10 @@ namespace datakit {
 // that floor. After the fight the player walks out past x + 1024 (5008), short of the stage's end
 // wall at 5104.
 constexpr f32 villageArenaX = 3984.0f, villageArenaY = 236.0f;
-// The body's feet lie this far below its position.
-constexpr int kingFeet = 14;
+// The body's feet lie this far below its position, which sits inside the body: the boss puts its
+// landing and slam dust 60 px under its position (on the floor) and its dying explosions from 40 px
+// over it to 60 px under it (over the body, crown to feet).
+constexpr int kingFeet = 60;
 
 // Writes the files under dir/Data/. False (after printing why) on a write failure.
 bool WriteBossData(const std::string& dir);
