@@ -196,7 +196,9 @@ void AimArm(Figure& f, int i, double angle, double length = 10)
         f.handleAngle = angle;
 }
 
-// The walk: legs swing on a cycle of 8, arms against them, the body bobs on the passing frames.
+// The walk: legs swing on a cycle of 8, each arm with the other side's leg, the body bobs on the
+// passing frames. A foot's stride runs forward while its phase is past half a turn, and that is
+// when it is lifted: the planted foot slides back under the body as the ground goes by.
 Figure WalkFigure(int frame)
 {
     Figure f;
@@ -207,11 +209,11 @@ Figure WalkFigure(int frame)
     f.hip.x = 0;
     for (int i = 0; i < 2; ++i) {
         const double q = p + i * pi;
-        const double lift = std::max(0.0, std::sin(q)) * 3.0;
+        const double lift = std::max(0.0, -std::sin(q)) * 3.0;
         f.foot[i] = {6.0 * std::cos(q), 14.0 - lift};
         f.knee[i] = {(f.hip.x + f.foot[i].x) / 2 + 2.0, 9.0 - lift * 0.7 + bob - 1};
-        // The arm opposite the leg.
-        const double swing = -5.0 * std::cos(q);
+        // The arm of the other side swings forward with this leg.
+        const double swing = 5.0 * std::cos(q);
         f.hand[1 - i] = {f.shoulder.x + swing, f.shoulder.y + 7.0};
         f.elbow[1 - i] = {f.shoulder.x + swing * 0.5 - 0.5, f.shoulder.y + 4.0};
     }
