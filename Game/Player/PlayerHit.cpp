@@ -2,6 +2,7 @@
 // one health point), the hurt flight until it lands, and at no health the defeat: the freeze of the
 // fatal hit, the burst of bones, the tumbling body, the count-down, the fade, and the restart or
 // the way back to the title.
+#include <algorithm>
 #include <cmath>
 
 #include "Engine/Collision/AngleTables.h"
@@ -49,6 +50,8 @@ constexpr f32 bounceDamping = 1.4f;
 constexpr u8 deathWait = 240;
 constexpr u8 fadeTick = 120; // the last ticks, which always run
 constexpr f32 defeatMusicStep = 0.0075f;
+constexpr f32 lyingTurn = 64.0f;  // a quarter turn back from upright: on its back
+constexpr f32 layDownStep = 6.0f; // 256ths of a turn a tick
 
 // A loose bone flung from the player. The random numbers are drawn whether or not the bone could
 // be spawned, so a stage without bones plays out the same.
@@ -65,6 +68,28 @@ void FlingBone(f32 x, f32 y, f32 vx, f32 k)
     bone->vy = vy;
     bone->scaleX = scale;
     bone->scaleY = scale;
+}
+
+// The part of a turn, in [-128, 128), that brings angle a to angle b the short way round.
+f32 ShortTurn(f32 a, f32 b)
+{
+    const f32 turn = b - a;
+    return turn - 256.0f * std::floor((turn + 128.0f) / 256.0f);
+}
+
+// A body that stays on the ground turns, the short way round, to lie along the surface on the side
+// it leans to, and faces the way that puts its back on the ground: the tumble's picture lies on its
+// back a quarter turn back from upright. The spin alone leaves a body at rest at whatever angle its
+// slides and bounces added up to, upright or on its head as often as lying, which no one picture
+// can show as a fallen body.
+void LayBodyDown(PlayerRecord* player)
+{
+    ObjectHeader* header = player->header;
+    const f32 upright = (f32)PlayerSurfaceByte(header);
+    const f32 lean = ShortTurn(upright, header->tiltAngle);
+    player->facing = lean > 0.0f || (lean == 0.0f && player->facing) ? 1 : 0;
+    const f32 lying = upright + (player->facing ? lyingTurn : -lyingTurn);
+    header->tiltAngle += std::clamp(ShortTurn(header->tiltAngle, lying), -layDownStep, layDownStep);
 }
 
 } // namespace
@@ -237,6 +262,8 @@ void PlayerStateDefeatedFall(PlayerRecord* player)
     }
 
     header->tiltAngle += player->spin;
+    if (header->groundContact)
+        LayBodyDown(player);
     ShowPlayerBody(player, tumbleRight, tumbleLeft);
 
     // The wait runs once the body rests; start skips to the last stretch, which always runs.

@@ -1,7 +1,9 @@
 // The player's hit and defeat with the data kit's player, bones and fade: the bones shaken loose
 // at each health, invulnerability, the hurt flight and its landing frames, and the defeat through
 // its burst, tumble, count-down and fade to the restart or the title.
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "Engine/Common/StageSwitch.h"
 #include "Engine/Platform/Controls.h"
 #include "Engine/Platform/GameThread.h"
+#include "Engine/Render/VideoMode.h"
 #include "Game/Actors/ActorBlock.h"
 #include "Game/Actors/StageSettings.h"
 #include "Game/Display/Fade.h"
@@ -338,6 +341,61 @@ TEST_F(PlayerHitTest, TheFallComesToRestAndEndsWhateverIsHeld)
         player->actor.defeated = 0;
         H().x = 300.0f;
     }
+}
+
+TEST_F(PlayerHitTest, TheFallenBodyLiesOnItsBackOnTheGround)
+{
+    // Knocked either way, with the spin of the flight starting from upright, leaning, lying and on
+    // its head: the bounces and the slide leave the body at all sorts of angles.
+    const f32 sides[] = {-20.0f, 20.0f};
+    const f32 tilts[] = {0.0f, 40.0f, 100.0f, 150.0f, 220.0f};
+    const SpriteImage& standing = playerAnimSet.animations[4].frames[0].image;
+    const i32 feetRow = standing.offsetY + standing.height - 1;
+    for (const f32 side : sides)
+        for (const f32 tilt : tilts) {
+            SCOPED_TRACE(testing::Message() << "attacker at " << side << ", tilt " << tilt);
+            pendingStage = nullptr;
+            player->invulnerable = 0;
+            attacker.x = H().x + side;
+            Defeat();
+            H().tiltAngle = tilt;
+            int still = 0;
+            for (int t = 0; t < 600 && still < 20; ++t) {
+                Tick();
+                still = H().groundContact && H().groundSpeed == 0.0f ? still + 1 : 0;
+            }
+            ASSERT_EQ(still, 20) << "the body came to rest";
+            EXPECT_EQ(pendingStage, nullptr);
+
+            // On its back: a quarter turn back from upright, whichever way it faces.
+            const i32 angle = (i32)H().tiltAngle & 255;
+            EXPECT_EQ(angle, player->facing ? 64 : 192) << "facing " << (int)player->facing;
+
+            // Drawn, it lies along the ground: long and low, its lowest row where a standing
+            // figure's feet end.
+            scrollX = (i32)H().x - screenWidth / 2;
+            scrollY = (i32)H().y - screenHeight / 2;
+            memset(frameBuffer, 0, frameBytes);
+            PlayerDraw(player);
+            i32 left = screenWidth, right = -1, top = screenHeight, bottom = -1;
+            for (i32 y = 0; y < screenHeight; ++y)
+                for (i32 x = 0; x < screenWidth; ++x)
+                    if (frameBuffer[rowOffsets[y] + x] & 0xFFFFFF) {
+                        left = std::min(left, x), right = std::max(right, x);
+                        top = std::min(top, y), bottom = std::max(bottom, y);
+                    }
+            ASSERT_GE(right, 0) << "drawn";
+            EXPECT_GT(2 * (right - left), 3 * (bottom - top))
+                << "lying: " << right - left + 1 << " by " << bottom - top + 1;
+            EXPECT_EQ(bottom, (i32)H().y - scrollY + feetRow);
+
+            player->health = 5;
+            player->state = PlayerStateNormal;
+            player->actor.defeated = 0;
+            H().tiltAngle = 0.0f;
+            H().x = 300.0f;
+            ResetObjectInstances(&Fade);
+        }
 }
 
 TEST_F(PlayerHitTest, StartSkipsTheWaitButNotTheLast120Ticks)

@@ -429,7 +429,9 @@ std::vector<StagePlacements> Placements()
     g.checkpoints = {Placed(graveyardCheckpointX, graveyardCheckpointY), Placed(2144, 1152)};
     stages.push_back(g);
 
-    // Village 1: bones along the road over its hills, checkpoints halfway and before the arena.
+    // Village 1: bones along the road over its hills, checkpoints halfway and before the arena, each
+    // a little before a CandleHead (at 1616 and 3400): far enough that the candle's flame does not
+    // reach a player restarted there, and touched on the way before the candle is met.
     const std::vector<Run> village = {{16, 384, 716, 716},     {384, 640, 716, 652},   {640, 800, 652, 652},
                                       {800, 1056, 652, 716},   {1056, 1344, 716, 716}, {1344, 1536, 716, 636},
                                       {1536, 1696, 636, 636},  {1696, 1888, 636, 716}, {1888, 2176, 716, 716},
@@ -440,7 +442,7 @@ std::vector<StagePlacements> Placements()
     BonesAlong(v.bones, village, 160, 3900, 64);
     BonesOver(v.bones, 1120, 1216, 32, 664);
     BonesOver(v.bones, 2960, 3056, 32, 536);
-    v.checkpoints = {Placed(1616, 636), Placed(3392, 716)};
+    v.checkpoints = {Placed(1552, 636), Placed(3296, 716)};
     stages.push_back(v);
 
     // The Bone Zone: bones all over the arena floor, the one-way floors and both ramps.

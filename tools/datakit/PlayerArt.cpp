@@ -196,7 +196,9 @@ void AimArm(Figure& f, int i, double angle, double length = 10)
         f.handleAngle = angle;
 }
 
-// The walk: legs swing on a cycle of 8, arms against them, the body bobs on the passing frames.
+// The walk: legs swing on a cycle of 8, each arm with the other side's leg, the body bobs on the
+// passing frames. A foot's stride runs forward while its phase is past half a turn, and that is
+// when it is lifted: the planted foot slides back under the body as the ground goes by.
 Figure WalkFigure(int frame)
 {
     Figure f;
@@ -207,11 +209,11 @@ Figure WalkFigure(int frame)
     f.hip.x = 0;
     for (int i = 0; i < 2; ++i) {
         const double q = p + i * pi;
-        const double lift = std::max(0.0, std::sin(q)) * 3.0;
+        const double lift = std::max(0.0, -std::sin(q)) * 3.0;
         f.foot[i] = {6.0 * std::cos(q), 14.0 - lift};
         f.knee[i] = {(f.hip.x + f.foot[i].x) / 2 + 2.0, 9.0 - lift * 0.7 + bob - 1};
-        // The arm opposite the leg.
-        const double swing = -5.0 * std::cos(q);
+        // The arm of the other side swings forward with this leg.
+        const double swing = 5.0 * std::cos(q);
         f.hand[1 - i] = {f.shoulder.x + swing, f.shoulder.y + 7.0};
         f.elbow[1 - i] = {f.shoulder.x + swing * 0.5 - 0.5, f.shoulder.y + 4.0};
     }
@@ -344,16 +346,32 @@ Figure HurtFigure(int frame)
     return f;
 }
 
+// The defeated tumble: stretched out with its limbs flailing, drawn upright and turned by the
+// body's tilt alone. A body that stays on the ground turns to lie on its back along it, a quarter
+// turn back from upright about the player's position, which is 16 px over the ground: so the figure
+// stands that far behind the position, its back on the ground when it lies, and no limb reaches
+// behind its back. Every frame is a pose a body at rest may keep.
 Figure TumbleFigure(int frame)
 {
     Figure f;
-    const double spread = frame % 2 ? 1.0 : 0.0;
-    f.knee[0] = {-3 - spread, 9};
-    f.foot[0] = {-6 - spread, 13};
-    f.knee[1] = {3 + spread, 9};
-    f.foot[1] = {6 + spread, 13};
-    AimArm(f, 0, 150 - spread * 8, 10);
-    AimArm(f, 1, 234 + spread * 8, 10);
+    const double flail[4][4] = {
+        // arms (back, front), knee raised forward (back, front)
+        {70, 236, 0, 3},
+        {20, 0, 3, 0},
+        {64, 56, 0, 1},
+        {76, 30, 4, 1},
+    };
+    const double* pose = flail[frame % 4];
+    const double back = -11.0; // the spine's line: the back of the body and head 16 px behind
+    AimArm(f, 0, pose[0], 10);
+    AimArm(f, 1, pose[1], 10);
+    for (int i = 0; i < 2; ++i) {
+        f.knee[i] = {1.0 + pose[2 + i], 9.5 - pose[2 + i] * 0.4};
+        f.foot[i] = {i * 1.5 + pose[2 + i] * 0.5, 14.5 - pose[2 + i] * 0.6};
+    }
+    ShiftUpper(f, back, 0);
+    for (Pt* p : {&f.hip, &f.knee[0], &f.knee[1], &f.foot[0], &f.foot[1]})
+        p->x += back;
     return f;
 }
 
@@ -490,8 +508,14 @@ std::vector<AnimSpec> PlayerAnimations()
              }, {}};
 
     a[37] = {4, 4, 0, [](FrameInfo& info, int frame) {
-                 info.canvas.Rotate(frame * 64.0);
-                 Paint(info, TumbleFigure(frame), Whole);
+                 const Figure f = TumbleFigure(frame);
+                 Paint(info, f, Whole);
+                 // Knocked out: a cross for the eye.
+                 const Pt eye{f.head.x + 2.0, f.head.y - 1.0};
+                 for (int d = -1; d <= 1; ++d) {
+                     info.canvas.Dot({eye.x + d, eye.y + d}, Ink);
+                     info.canvas.Dot({eye.x + d, eye.y - d}, Ink);
+                 }
              }, {}};
 
     a[39] = {4, 4, 0, [](FrameInfo& info, int frame) {

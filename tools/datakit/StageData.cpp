@@ -11,6 +11,7 @@
 #include "tools/datakit/CollisionKit.h"
 #include "tools/datakit/LayoutWriter.h"
 #include "tools/datakit/Ogg.h"
+#include "tools/datakit/RosterArtA.h"
 
 namespace datakit {
 
@@ -167,6 +168,9 @@ u8 FixedPixel(u32 t, u32 x, u32 y)
 
 // ---- a stage under construction ---------------------------------------------------------------------
 
+// A perched Draven's talons, as drawn, end on the row this far under its position.
+constexpr i32 dravenPerchBelow = 15;
+
 // One run of the ground profile: flat when y0 == y1, else a ramp; everything under it is solid.
 struct GroundRun {
     i32 x0, x1, y0, y1;
@@ -232,6 +236,17 @@ struct StageWorld {
             decor[(size_t)cy * world.widthTiles + cx] = TileEntry(tile);
             --cy;
         }
+    }
+
+    // A perch for a Draven placed at (x, y): a short one-way plank under its talons, on a post of
+    // trunk tiles from under the plank down to the ground, behind the ground and the planks.
+    void Perch(i32 x, i32 y)
+    {
+        const i32 top = y + dravenPerchBelow;
+        Plank(x - 12, x + 12, top);
+        const i32 cx = x / 16;
+        for (i32 cy = top / 16 + 1, ground = SurfaceAt(cx * 16 + 8); cy * 16 < ground; ++cy)
+            decor[(size_t)cy * world.widthTiles + cx] = TileEntry(Trunk);
     }
 };
 
@@ -529,6 +544,7 @@ StageWorld GraveyardWorld()
         stage.Stack(cx, {cx % 2 == 0 ? CrossBase : GraveBase, cx % 2 == 0 ? CrossTop : GraveTop});
     for (i32 cx : {12, 13, 14, 26, 27, 84, 85, 86, 141, 142, 143})
         stage.Stack(cx, {Fence});
+    stage.Perch((i32)graveyardDravenX, (i32)graveyardDravenY);
     return stage;
 }
 
@@ -552,6 +568,7 @@ StageWorld BoneZoneWorld()
     stage.Wall(1008, 1024);
     for (i32 cx : {3, 23, 26, 29, 40, 44, 48, 60})
         stage.Stack(cx, {cx % 2 == 0 ? CrossBase : GraveBase, cx % 2 == 0 ? CrossTop : GraveTop});
+    stage.Perch(608, 1272); // Draven's, over the middle plank
     return stage;
 }
 
@@ -579,6 +596,7 @@ StageWorld VillageWorld()
         stage.Stack(cx, {Trunk, Canopy, CanopyTop});
     for (i32 cx : {14, 15, 16, 66, 67, 68, 220, 221, 222})
         stage.Stack(cx, {Fence});
+    stage.Perch(1168, 580); // Draven's, high over the first plank
     return stage;
 }
 
@@ -635,6 +653,7 @@ StageWorld TestWorld()
     stage.world.Ring(cx, cy, r, (i32)cx, (i32)cy, (i32)(cx + r + 16), g);
     stage.Wall(0, 16);
     stage.Wall(2368, 2400);
+    stage.Perch((i32)testDravenX, (i32)testDravenY);
     return stage;
 }
 
