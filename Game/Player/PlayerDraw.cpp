@@ -195,9 +195,17 @@ void DrawBody(PlayerRecord* player, ObjectHeader* header, AnimSet* set)
         }
         break;
     case hangRight:
-    case hangLeft:
+    case hangLeft: {
+        // The hang's turns for a fast body take the body's flight for its facing: a body towed the
+        // other way (a diagonal throw against the facing) shows the twin that faces its flight,
+        // which the same turn points along it, rather than flying backwards.
         spriteAngle = HangRotation(player, header);
-        [[fallthrough]];
+        const bool fast = std::fabs(header->vx) >= 1.0f;
+        DrawLayer(at, fast ? (header->vx > 0.0f ? hangRight : hangLeft) : shown, frame);
+        if (ropeOut)
+            DrawWhipArm(at);
+        break;
+    }
     default:
         DrawLayer(at, shown, frame);
         if (ropeOut)

@@ -406,6 +406,26 @@ TEST_F(PlayerDrawTest, TheHeroHoldsTheRopeWhereTheRopeStarts)
         return end;
     };
 
+    // The glove nearest the rope's end (the leading hand), and how far past the glove farthest from
+    // it (the trailing hand) the body's middle lies along the rope from its anchor: both hands reach
+    // for the rope, the body hangs beyond them.
+    const auto bodyPastHands = [&](i32 hx, i32 hy, Point* leading) {
+        const std::vector<Point> gloves = found({glove}), body = found({shirt});
+        if (gloves.empty() || body.empty())
+            return -99.0;
+        Point trailing = *leading = gloves[0];
+        for (const Point& g : gloves) {
+            if (distance(g, {hx, hy}) < distance(*leading, {hx, hy}))
+                *leading = g;
+            if (distance(g, {hx, hy}) > distance(trailing, {hx, hy}))
+                trailing = g;
+        }
+        Point middle{0, 0};
+        for (const Point& b : body)
+            middle = {middle.first + b.first / body.size(), middle.second + b.second / body.size()};
+        return ((middle.first - trailing.first) * -hx + (middle.second - trailing.second) * -hy) / std::hypot(hx, hy);
+    };
+
     // The rope spin: the rope's angle (y up, 64 the anchor straight above) every 5 steps round the
     // turn; the hand offset 21 px toward the anchor as the rope's step sets it.
     for (u8 facing : {0, 1})
@@ -417,21 +437,36 @@ TEST_F(PlayerDrawTest, TheHeroHoldsTheRopeWhereTheRopeStarts)
             Whip(4, (u16)(angle << 8), 20480, hx, hy);
             Clear();
             PlayerDraw(&player);
-            const std::vector<Point> gloves = found({glove}), body = found({shirt});
-            ASSERT_FALSE(gloves.empty() || body.empty()) << angle;
-            Point hand = gloves[0];
-            for (const Point& g : gloves)
-                if (distance(g, {hx, hy}) < distance(hand, {hx, hy}))
-                    hand = g;
+            Point hand;
+            const double past = bodyPastHands(hx, hy, &hand);
             // A frame serves 10 steps of angle: up to 5 steps, 2.5 px at the hands, off its middle.
             EXPECT_LE(distance(hand, {hx, hy}), 3.0) << "facing " << (int)facing << " angle " << angle;
-            Point middle{0, 0};
-            for (const Point& b : body)
-                middle = {middle.first + b.first / body.size(), middle.second + b.second / body.size()};
-            const double past = ((middle.first - hand.first) * -hx + (middle.second - hand.second) * -hy) / 21.0;
-            EXPECT_GE(past, 8.0) << "facing " << (int)facing << " angle " << angle;
+            EXPECT_GE(past, 6.0) << "facing " << (int)facing << " angle " << angle;
             ExpectDrawStateAtRest();
         }
+
+    // The hang, towed toward what the whip holds, flying in each of eight directions with either
+    // facing (a diagonal throw can hook against it); the hand offset 21 px along the flight.
+    for (u8 facing : {0, 1})
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy) {
+                if (!dx && !dy)
+                    continue;
+                const i32 hx = (i32)(21 * dx / std::hypot(dx, dy)), hy = (i32)(21 * dy / std::hypot(dx, dy));
+                player.facing = facing;
+                header.vx = 3.0f * (f32)dx;
+                header.vy = 3.0f * (f32)dy;
+                Show(facing ? 60 : 59);
+                Whip(5, 0, 8192, hx, hy);
+                Clear();
+                PlayerDraw(&player);
+                Point hand;
+                const std::string what = "facing " + std::to_string(facing) + " flying " + std::to_string(dx) + "," +
+                                         std::to_string(dy);
+                EXPECT_LE(distance(gripEnd(), {hx, hy}), 1.5) << what;
+                EXPECT_GE(bodyPastHands(hx, hy, &hand), 6.0) << what;
+            }
+    header.vx = header.vy = 0.0f;
     player.facing = 0;
 
     // The whip arm over the standing body, at the throw table's hand offsets and on a rope every 16
