@@ -88,10 +88,9 @@ bool RopeOut(const PlayerRecord* player)
 }
 
 // The whip arm reaches from the player's position to the hand where the whip's drawing starts the
-// rope: turned to the hand offset, which is in screen terms for a throw and on the rope alike, and
-// its frame chosen by the offset's length (frame f reaches f px). One rule for every pose: the
-// angles the whip keeps are held y up on the rope and y down in a throw, and an arm turned by them
-// pointed mirror-wise to its own rope in one of the two.
+// rope, in every pose: turned to the hand offset (screen terms, for a throw and on the rope alike)
+// and its frame chosen by the offset's length (frame f reaches f px). The whip's own angle cannot
+// serve: it is held y down in a throw and y up on the rope.
 void DrawWhipArm(const Layers& at)
 {
     const f32 hx = (f32)at.player->handOffsetX, hy = (f32)at.player->handOffsetY;
