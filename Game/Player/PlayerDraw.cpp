@@ -81,11 +81,21 @@ void DrawOverlay(const Layers& at)
         DrawLayer(at, index - 1, overlay.frameIndex);
 }
 
-// The whip arm, turned to the given angle (256ths of a turn).
-void DrawWhipArm(const Layers& at, i32 angle)
+// The rope is out whenever the whip draws it: thrown, held, coming back, hooked or zipping.
+bool RopeOut(const PlayerRecord* player)
 {
-    spriteAngle = angle;
-    DrawLayer(at, whipArm, 0);
+    return player->whip && (player->whipExtension != 0 || PlayerWhipState(player) != 0);
+}
+
+// The whip arm reaches from the player's position to the hand where the whip's drawing starts the
+// rope, in every pose: turned to the hand offset (screen terms, for a throw and on the rope alike)
+// and its frame chosen by the offset's length (frame f reaches f px). The whip's own angle cannot
+// serve: it is held y down in a throw and y up on the rope.
+void DrawWhipArm(const Layers& at)
+{
+    const f32 hx = (f32)at.player->handOffsetX, hy = (f32)at.player->handOffsetY;
+    spriteAngle = VectorToAngle(hx, hy);
+    DrawLayer(at, whipArm, (i32)std::lround(std::sqrt(hx * hx + hy * hy)));
 }
 
 // The hang leans the way the rope swings it.
@@ -109,9 +119,7 @@ void DrawBody(PlayerRecord* player, ObjectHeader* header, AnimSet* set)
     const Layers at{player, header, set, TruncateToI32(header->x), TruncateToI32(header->y)};
     const i32 frame = body.frameIndex;
     const bool overlay = player->overlay.animIndex != 0;
-    const u32 whipState = PlayerWhipState(player);
-    // The whip's angle, 8.8; its high byte is the angle in 256ths.
-    const i32 whipAngle = player->whip ? (i32)((player->ropeAngle >> 8) & 0xFF) : 0;
+    const bool ropeOut = RopeOut(player);
 
     switch (shown) {
     case standRight:
@@ -121,19 +129,24 @@ void DrawBody(PlayerRecord* player, ObjectHeader* header, AnimSet* set)
             DrawOverlay(at);
         } else {
             DrawLayer(at, shown == standRight ? armRight : armLeft, 0);
-            if (whipState < 3)
-                DrawLayer(at, shown == standRight ? whipHandRight : whipHandLeft, 0);
+            if (ropeOut)
+                DrawWhipArm(at);
             else
-                DrawWhipArm(at, 256 - whipAngle);
+                DrawLayer(at, shown == standRight ? whipHandRight : whipHandLeft, 0);
         }
         break;
     case spinRight:
     case spinLeft: {
-        // The rope turns the curled-up body: a frame per 10 steps of the rope's angle.
-        i32 spinFrame = frame;
-        if (whipAngle <= 128)
-            spinFrame = player->facing ? 12 - whipAngle / 10 : whipAngle / 10;
-        DrawLayer(at, shown, spinFrame);
+        // The body hangs under the rope: a frame per 10 steps of the rope's angle (the rope's
+        // angle from the player to its anchor, y up). A rope running down to its anchor, as to a
+        // floor hook, shows the frame of the opposite angle turned over, the hands still toward
+        // the anchor.
+        i32 ropeAngle = player->whip ? (i32)((player->ropeAngle >> 8) & 0xFF) : 0;
+        if (ropeAngle > 128) {
+            ropeAngle -= 128;
+            spriteAngle += 128;
+        }
+        DrawLayer(at, shown, player->facing ? 12 - ropeAngle / 10 : ropeAngle / 10);
         break;
     }
     case hurtRight:
@@ -154,8 +167,8 @@ void DrawBody(PlayerRecord* player, ObjectHeader* header, AnimSet* set)
                 SteerAngle(header, 32, 224, 0.5f, 0.1f, 6.0f);
             spriteAngle = TruncateToI32(header->rotation);
             DrawLayer(at, shown + 1, frame);
-            if (whipState > 2)
-                DrawWhipArm(at, whipAngle);
+            if (ropeOut)
+                DrawWhipArm(at);
             else
                 DrawLayer(at, shown + 2, frame);
         }
@@ -174,20 +187,28 @@ void DrawBody(PlayerRecord* player, ObjectHeader* header, AnimSet* set)
             DrawOverlay(at);
         } else {
             DrawLayer(at, shown - 2, frame);
-            if (whipState > 2)
-                DrawWhipArm(at, whipAngle);
+            if (ropeOut)
+                DrawWhipArm(at);
             else
                 DrawLayer(at, shown - 1, frame);
         }
         break;
     case hangRight:
-    case hangLeft:
+    case hangLeft: {
+        // The hang's turns for a fast body take the body's flight for its facing: a body towed the
+        // other way (a diagonal throw against the facing) shows the twin that faces its flight,
+        // which the same turn points along it, rather than flying backwards.
         spriteAngle = HangRotation(player, header);
-        [[fallthrough]];
+        const bool fast = std::fabs(header->vx) >= 1.0f;
+        DrawLayer(at, fast ? (header->vx > 0.0f ? hangRight : hangLeft) : shown, frame);
+        if (ropeOut)
+            DrawWhipArm(at);
+        break;
+    }
     default:
         DrawLayer(at, shown, frame);
-        if (whipState > 2)
-            DrawWhipArm(at, whipAngle);
+        if (ropeOut)
+            DrawWhipArm(at);
         break;
     }
 }

@@ -52,10 +52,10 @@ def check(ok, what):
         failures.append(f'{name}: {what}')
 
 # The boss's colours (hay, its light and dark straw, the crown and its spikes) and the hero's (skin,
-# shirt, sleeves, trousers: the hat and boots are too near the ground's browns); the frame's colours
-# may be a step off the palette's.
+# shirt, sleeves, trousers, gloves: the hat and boots are too near the ground's browns); the frame's
+# colours may be a step off the palette's.
 boss_colours = [(222, 184, 74), (160, 120, 40), (250, 226, 130), (250, 200, 30), (190, 120, 10)]
-hero_colours = [(240, 196, 150), (56, 100, 224), (38, 70, 168), (56, 52, 104)]
+hero_colours = [(240, 196, 150), (56, 100, 224), (38, 70, 168), (56, 52, 104), (232, 176, 96)]
 feet = 60  # the body's feet lie this far under its position
 
 def boss(row):

@@ -7,31 +7,10 @@
 # each step. The frames of the hanging and the zip are kept as evidence and show the rope's shed
 # debris small; all frames and the trace are kept in KEEP_DIR when it is set.
 set -euo pipefail
-source "$(dirname "$0")/data_folder.bash"
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/data_folder.bash"
 
-# Slots: Right 77, Up 72, Down 80, jump S 31, attack/zip A 30, grapple E 18.
-cat > keys.txt <<'KEYS'
-# run right to the pit's edge, jump, throw up and right, let go of Up so the line is not reeled
-60-580 77
-505-522 31
-508-515 72
-508 18 down
-509 18 up
-# swing, then reel in and out
-600-615 72
-625-640 80
-# zip to the hook
-660 30 down
-661 30 up
-# from the top of the zip, throw up and right again and swing right
-679-686 72
-679-800 77
-680 18 down
-681 18 up
-# jump off the rope while swinging right
-693-700 31
-KEYS
-"$BUILD_DIR/tools/runner" data 800 --stage Test --keys keys.txt --trace trace.csv \
+"$BUILD_DIR/tools/runner" data 800 --stage Test --keys "$here/swing_test_stage.keys" --trace trace.csv \
     --png 540:hooked.png --png 666:zip.png --png 690:rehooked.png --png 760:landed.png
 
 python3 - trace.csv <<'PY'

@@ -26,10 +26,11 @@ enum : u8 {
     Sleeve, // a shade darker, so an arm reads across the body
     Pants,
     Boots,
-    WhipBrown,
+    Handle, // the whip's handle
     SlashWhite,
     SlashGold,
     Dust,
+    Glove, // the hands have a colour of their own, so the grip on the rope reads
     paletteSize = 72,
 };
 
@@ -43,16 +44,20 @@ std::vector<Rgb> PlayerColours()
     colours[Sleeve] = {38, 70, 168};
     colours[Pants] = {56, 52, 104};
     colours[Boots] = {78, 44, 20};
-    colours[WhipBrown] = {160, 96, 40};
+    colours[Handle] = {128, 80, 44};
     colours[SlashWhite] = {255, 255, 255};
     colours[SlashGold] = {255, 226, 80};
     colours[Dust] = {186, 176, 156};
+    colours[Glove] = {232, 176, 96};
     SetDebugBoxColours(colours);
     return colours;
 }
 
+// The whip arm's frames: frame f reaches f px from the player's position.
+constexpr int whipArmFrames = 41;
+
 // A frame is painted on a cell around the player's position, then cropped to what it covers.
-constexpr int cellLeft = -48, cellTop = -44, cellWidth = 96, cellHeight = 64;
+constexpr int cellLeft = -48, cellTop = -44, cellWidth = 96, cellHeight = 80;
 
 // A paint surface in right-facing coordinates: mirror turns the picture to face left, and a
 // rotation turns it about the player's position (256ths of a turn, clockwise on screen).
@@ -147,9 +152,13 @@ void DrawArm(Canvas& c, const Figure& f, int i)
 {
     c.Line(f.shoulder, f.elbow[i], 1.4, Sleeve);
     c.Line(f.elbow[i], f.hand[i], 1.3, Sleeve);
-    if (i == 1)
-        c.Line(f.hand[1], Along(f.hand[1], f.handleAngle, f.whipLength), f.whipLength > 6 ? 0.8 : 1.0, WhipBrown);
-    c.Disc(f.hand[i], 1.5, Skin);
+    if (i == 1) {
+        // The handle: a grip, then thinner where a long one reaches out to the rope.
+        const double grip = std::min(f.whipLength, 6.0);
+        c.Line(f.hand[1], Along(f.hand[1], f.handleAngle, f.whipLength), 0.6, Handle);
+        c.Line(f.hand[1], Along(f.hand[1], f.handleAngle, grip), 1.0, Handle);
+    }
+    c.Disc(f.hand[i], 1.5, Glove);
 }
 
 void DrawLeg(Canvas& c, const Figure& f, int i)
@@ -245,15 +254,49 @@ Figure FallingFigure(int frame)
     return f;
 }
 
-Figure HangFigure(int frame)
+// Puts arm i's hand at `hand`: two bones of `bone` px from the shoulder, the elbow bent out to the
+// side `bend` (1 or -1) names, straight when the hand is as far as the arm reaches or further.
+void ReachTo(Figure& f, int i, Pt hand, double bend, double bone = 6.5)
+{
+    const double dx = hand.x - f.shoulder.x, dy = hand.y - f.shoulder.y;
+    const double d = std::max(std::hypot(dx, dy), 0.01);
+    const double out = d < 2 * bone ? std::sqrt(bone * bone - d * d / 4) * bend : 0.0;
+    f.elbow[i] = {f.shoulder.x + dx / 2 - dy / d * out, f.shoulder.y + dy / 2 + dx / d * out};
+    f.hand[i] = hand;
+}
+
+// Holds the whip out along `direction` with its handle's end at `grip`, where the rope starts: the
+// hand as near the grip as the arm reaches, the handle making up the rest (at least 4 px of it shows).
+void HoldWhipAt(Figure& f, double direction, Pt grip, double bone = 6.5)
+{
+    const Pt u = Along({0, 0}, direction, 1.0);
+    const double gx = grip.x - f.shoulder.x, gy = grip.y - f.shoulder.y;
+    const double along = gx * u.x + gy * u.y, reach = 2 * bone;
+    const double square = along * along - (gx * gx + gy * gy) + reach * reach;
+    double handle = square >= 0 ? along - std::sqrt(square) : along;
+    handle = std::max(handle, 4.0);
+    ReachTo(f, 1, {grip.x - u.x * handle, grip.y - u.y * handle}, direction > 128 ? 1 : -1, bone);
+    f.handleAngle = direction;
+    f.whipLength = handle;
+}
+
+// The hang: towed through the air by the rope while zipping to what the whip holds. The drawing
+// turns it to the way the body flies, so it is painted flying forward: stretched out level with
+// the shoulder at the position, the back hand on the handle ahead (the whip arm brings the front
+// hand and the rest of the handle), the legs trailing and kicking.
+Figure TowedFigure(int frame)
 {
     Figure f;
-    const double sway = frame ? 1.5 : -1.5;
-    f.knee[0] = {-1 + sway * 0.5, 9};
-    f.foot[0] = {-1 + sway, 15};
-    f.knee[1] = {1 + sway * 0.5, 9};
-    f.foot[1] = {1 + sway, 15};
-    AimArm(f, 0, 200, 10); // reaching for the rope
+    const double kick = frame ? 1.5 : -1.5;
+    f.shoulder = {0, 0};
+    f.neck = {1, -1};
+    f.head = {4, -4};
+    f.hip = {-9, 1};
+    f.knee[0] = {-14, 1.5 + kick};
+    f.foot[0] = {-19.5, 2.5 + kick};
+    f.knee[1] = {-14.5, 0 - kick};
+    f.foot[1] = {-20, 0.5 - kick * 1.5};
+    ReachTo(f, 0, {15, 0.5}, 1, 7.5);
     return f;
 }
 
@@ -293,30 +336,43 @@ void DrawSlash(Canvas& c, const Swing* swings, int frame, u8 colour)
     c.Arc(radius - 3, from + delta * 0.4, from + delta, width * 0.6, colour);
 }
 
-// Throws: the arm winds up behind, then snaps toward the throw's direction at frame 5.
-Figure ThrowFigure(double direction, int frame)
+// Throws: the arm winds up behind (frames 0-4); from the release at frame 5 the rope is out and the
+// arm holds the whip out along the throw, the end of its handle where the throw starts the rope
+// (`grip`, right-facing); the back arm swings through. The overlay lies over the standing body's
+// own head and torso, so the upper body stays put: the arm reaches from a shoulder thrust forward.
+Figure ThrowFigure(double direction, Pt grip, int frame)
 {
     Figure f;
-    double angle;
-    if (frame < 5)
-        angle = direction - 100 + frame * 18;
-    else
-        angle = direction + (frame - 5) * 6;
-    AimArm(f, 1, angle, 11);
-    f.whipLength = frame == 5 ? 10 : 5;
-    AimArm(f, 0, 100, 8);
+    if (frame < 5) {
+        AimArm(f, 1, direction - 100 + frame * 18, 11);
+        f.whipLength = 5;
+        AimArm(f, 0, 100, 8);
+        return f;
+    }
+    AimArm(f, 0, 110 + (frame - 5) * 12, 8);
+    f.shoulder = Along(f.shoulder, direction, 2.0);
+    HoldWhipAt(f, direction, grip);
     return f;
 }
 
-Figure SpinFigure()
+// Hanging from the rope by both hands, upright: the fists one over the other on the handle, the
+// upper one 20 px over the position, where the drawing ends the rope when the anchor is straight
+// above. The rope spin turns this figure to the rope's angle.
+Figure RopeHangFigure()
 {
     Figure f;
-    f.knee[0] = {2, 5};
-    f.foot[0] = {-2, 9};
-    f.knee[1] = {5, 4};
-    f.foot[1] = {1, 9};
-    AimArm(f, 0, 200, 10);
-    AimArm(f, 1, 210, 10);
+    f.neck = {0.5, -7.5};
+    f.hip = {0, 2};
+    f.head = {3.5, -10};
+    f.shoulder = {-0.5, -7};
+    ReachTo(f, 0, {-1, -16.5}, -1, 5.5);
+    ReachTo(f, 1, {0, -20}, -1, 7);
+    f.handleAngle = 64;
+    f.whipLength = 6;
+    f.knee[0] = {-1.5, 7};
+    f.foot[0] = {-2.5, 12};
+    f.knee[1] = {1.5, 7.5};
+    f.foot[1] = {0.5, 12.5};
     return f;
 }
 
@@ -454,9 +510,13 @@ std::vector<AnimSpec> PlayerAnimations()
     a[2] = {1, 8, 0, FigurePainter(stand, FrontArm), {}};
     a[4] = {2, 30, 0, FigurePainter(stand, Legs | Upper), {}};
 
+    // The rope spin: the drawing shows frame i for a rope at 10i to 10i + 9 from the player to its
+    // anchor (256 a turn, y up, 64 straight above), so frame i hangs the figure under a rope at the
+    // middle of those, 10i + 4.5: frame 6 upright, frame 0 swung out left with the hands reaching
+    // right, frame 12 the other way.
     a[8] = {13, 4, 0, [](FrameInfo& info, int frame) {
-                info.canvas.Rotate(frame * 10.0);
-                Paint(info, SpinFigure(), Whole);
+                info.canvas.Rotate(64.0 - (frame * 10.0 + 4.5));
+                Paint(info, RopeHangFigure(), Whole);
             }, {}};
 
     a[10] = {23, 3, 1, FigurePainter(HurtFigure, Whole), {}};
@@ -469,21 +529,33 @@ std::vector<AnimSpec> PlayerAnimations()
     a[13] = {8, 5, 0, FigurePainter(WalkFigure, Upper | BackArm), {}};
     a[14] = {8, 5, 0, FigurePainter(WalkFigure, FrontArm), {}};
 
-    a[18] = {1, 8, 0, [](FrameInfo& info, int) {
+    // The whip arm, turned by the drawing about the player's position toward the hand where the rope
+    // starts: frame f reaches f px along x, the arm out and the handle making up the rest.
+    a[18] = {whipArmFrames, 8, 0, [](FrameInfo& info, int reach) {
                  Figure f;
-                 f.shoulder = {0, -1};
-                 AimArm(f, 1, 0, 11);
-                 f.whipLength = 5;
+                 f.shoulder = {0, 0};
+                 HoldWhipAt(f, 0, {std::max(reach, 6) * 1.0, 0});
                  DrawArm(info.canvas, f, 1);
                  info.hand = f.hand[1];
              }, {}};
 
-    // Throws, right-facing: up, up-right, right, down-right, down; 24-28 are their mirrors.
-    const double throwAngles[5] = {192, 224, 0, 32, 64};
+    // Throws, right-facing: up, up-right, right, down-right, down, with the grip where the throw
+    // starts the rope; 24-28 are their mirrors, painted for the grips of the left-facing throws.
+    struct ThrowArt {
+        double direction;
+        Pt right, left;
+    };
+    const ThrowArt throws[5] = {{192, {1, -29}, {-3, -29}},
+                                {224, {24, -17}, {-26, -17}},
+                                {0, {31, 1}, {-31, 1}},
+                                {32, {22, 15}, {-24, 15}},
+                                {64, {1, 25}, {-3, 25}}};
     for (int t = 0; t < 5; ++t) {
-        const double direction = throwAngles[t];
-        a[19 + t] = {8, 1, 1, [direction](FrameInfo& info, int frame) {
-                         Paint(info, ThrowFigure(direction, frame), Upper | BackArm | FrontArm);
+        const ThrowArt art = throws[t];
+        a[19 + t] = {8, 1, 1, [art](FrameInfo& info, int frame) {
+                         // The twin paints through the mirror, so its grip is mirrored back first.
+                         const Pt grip = info.canvas.mirror ? Pt{-art.left.x, art.left.y} : art.right;
+                         Paint(info, ThrowFigure(art.direction, grip, frame), Upper | BackArm | FrontArm);
                      }, {1, 1, 1, 1, 1, 1, 3, 3}};
     }
 
@@ -544,7 +616,7 @@ std::vector<AnimSpec> PlayerAnimations()
     a[54] = {2, 6, 0, FigurePainter(FallingFigure, FrontArm), {}};
     a[55] = {2, 6, 0, FigurePainter(FallingFigure, Legs), {}};
 
-    a[59] = {2, 12, 0, FigurePainter(HangFigure, Legs | Upper | BackArm), {}};
+    a[59] = {2, 12, 0, FigurePainter(TowedFigure, Legs | Upper | BackArm), {}};
 
     // The left-facing twins: the same art, mirrored by the painter.
     const std::pair<int, int> twins[] = {{0, 1},   {2, 3},   {4, 5},   {8, 9},   {10, 11}, {12, 15}, {13, 16},
