@@ -281,9 +281,9 @@ bool WriteRosterDataA(const std::string& dir)
     return WritePlacements(dir, "Graveyard", "Audrey", {AudreyAt(graveyardAudreyX, graveyardAudreyFeetY, true)}) &&
            WritePlacements(dir, "Graveyard", "Draven", {{graveyardDravenX, graveyardDravenY, false}}) &&
            WritePlacements(dir, "Village", "Audrey", {AudreyAt(2064, 664, false)}) &&
-           WritePlacements(dir, "Village", "Draven", {{1168, 580, false}}) &&
+           WritePlacements(dir, "Village", "Draven", {{villageDravenX, villageDravenY, false}}) &&
            WritePlacements(dir, "BoneZone", "Audrey", {AudreyAt(968, 1312, false)}) &&
-           WritePlacements(dir, "BoneZone", "Draven", {{608, 1272, false}}) &&
+           WritePlacements(dir, "BoneZone", "Draven", {{boneZoneDravenX, boneZoneDravenY, false}}) &&
            WritePlacements(dir, "Test", "Audrey", {AudreyAt(testAudreyX, testAudreyFeetY, true)}) &&
            WritePlacements(dir, "Test", "Draven", {{testDravenX, testDravenY, true}});
 }

@@ -20,6 +20,9 @@ constexpr f32 graveyardAudreyX = 120.0f, graveyardAudreyFeetY = 1408.0f;
 constexpr f32 graveyardDravenX = 1100.0f, graveyardDravenY = 1224.0f;
 constexpr f32 testAudreyX = 1480.0f, testAudreyFeetY = 716.0f;
 constexpr f32 testDravenX = 2100.0f, testDravenY = 500.0f;
+// Village 1: Draven high over the first plank. The Bone Zone: Draven over the middle plank.
+constexpr f32 villageDravenX = 1168.0f, villageDravenY = 580.0f;
+constexpr f32 boneZoneDravenX = 608.0f, boneZoneDravenY = 1272.0f;
 
 // Writes the files under dir/Data/. False (after printing why) on a write failure.
 bool WriteRosterDataA(const std::string& dir);

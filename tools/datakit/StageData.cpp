@@ -568,7 +568,7 @@ StageWorld BoneZoneWorld()
     stage.Wall(1008, 1024);
     for (i32 cx : {3, 23, 26, 29, 40, 44, 48, 60})
         stage.Stack(cx, {cx % 2 == 0 ? CrossBase : GraveBase, cx % 2 == 0 ? CrossTop : GraveTop});
-    stage.Perch(608, 1272); // Draven's, over the middle plank
+    stage.Perch((i32)boneZoneDravenX, (i32)boneZoneDravenY);
     return stage;
 }
 
@@ -596,7 +596,7 @@ StageWorld VillageWorld()
         stage.Stack(cx, {Trunk, Canopy, CanopyTop});
     for (i32 cx : {14, 15, 16, 66, 67, 68, 220, 221, 222})
         stage.Stack(cx, {Fence});
-    stage.Perch(1168, 580); // Draven's, high over the first plank
+    stage.Perch((i32)villageDravenX, (i32)villageDravenY);
     return stage;
 }
 
